@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential g++ cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev socat
 )
 
 missing=()
