@@ -161,7 +161,7 @@ void FormatInteger(std::u16string& out, const SSpec& s, const FmtArg& a) {
     if (s.precision >= 0) {
         if (s.precision == 0 && uv == 0) digits.clear();
         if (digits.size() < static_cast<std::size_t>(s.precision))
-            digits.insert(0, static_cast<std::size_t>(s.precision) - digits.size(), '0');
+            digits = std::string(static_cast<std::size_t>(s.precision) - digits.size(), '0') + digits;
     }
     std::string prefix;
     if (isSigned) {
@@ -173,7 +173,7 @@ void FormatInteger(std::u16string& out, const SSpec& s, const FmtArg& a) {
             prefix = " ";
     }
     if (s.alt && base == 16 && uv != 0) prefix += upper ? "0X" : "0x";
-    if (s.alt && base == 8 && (digits.empty() || digits[0] != '0')) digits.insert(0, "0");
+    if (s.alt && base == 8 && (digits.empty() || digits[0] != '0')) digits = std::string("0") + digits;
     Emit(out, s, Widen(prefix), Widen(digits), s.precision < 0);
 }
 
