@@ -7,6 +7,8 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev socat
+  qt6-base-dev qt6-svg-dev qt6-tools-dev libgl-dev
+  libcurl4-openssl-dev python3 python3-pyftpdlib xvfb xauth
 )
 
 missing=()
