@@ -1,0 +1,32 @@
+#pragma once
+// The subcommands of brelvantor-cli. Each takes the arguments after its name
+// (and after its second word for "curves", "slots" and "stats"), prints its
+// help for -h/--help, and returns the program's exit code.
+#include <span>
+#include <string>
+
+class CCliApp;
+
+using Args = std::span<const std::string>;
+
+int CmdPorts(CCliApp& app, Args args);
+int CmdIdentify(CCliApp& app, Args args);
+int CmdDownload(CCliApp& app, Args args);
+int CmdDeleteAll(CCliApp& app, Args args);
+int CmdShow(CCliApp& app, Args args);
+int CmdExport(CCliApp& app, Args args);
+int CmdSummary(CCliApp& app, Args args);
+int CmdCurves(CCliApp& app, Args args);
+int CmdSlots(CCliApp& app, Args args);
+int CmdStats(CCliApp& app, Args args);
+int CmdVersion(CCliApp& app, Args args);
+
+// Parses `args` for a subcommand; on -h/--help prints `help` and sets `exit`
+// to 0, on an error prints it with a hint and sets `exit` to 2. Returns
+// whether the command should go on.
+class CArgParser;
+struct SOption;
+bool ParseCommandArgs(CArgParser& parser, Args args, std::span<const SOption> options, const char* command,
+                      const std::string& help, int& exit);
+// A usage error of `command`: the message, a hint to --help; returns 2.
+int UsageError(const char* command, const std::string& message);

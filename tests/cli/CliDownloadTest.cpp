@@ -1,0 +1,264 @@
+// brelvantor-cli download against the simulated hammer: both data formats into
+// a project, and every way a download can end without one.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "CliTestSupport.h"
+#include "core/report/ReportTestSupport.h"
+#include "device/Identity.h"
+#include "device/SeriesDecoder.h"
+#include "doc/HammerDoc.h"
+#include "report/SeriesTable.h"
+#include "support/ScriptedPrompt.h"
+
+namespace {
+
+using namespace CliTest;
+
+std::string ReadFile(const std::filesystem::path& file) {
+    return CTempDir::Read(file);
+}
+
+class CliDownload : public CCliFixture {
+  protected:
+    // The project as the desktop program would open it.
+    void Open(CHammerDoc& doc, const std::filesystem::path& file) { ASSERT_TRUE(doc.OpenProject(file)); }
+
+    // Every series of the state is in the project, field by field.
+    void ExpectSeriesOf(const Sim::SSimState& state, const CHammerData& data) {
+        ASSERT_EQ(static_cast<int>(state.Series.size()), data.GetCount());
+        for (int i = 0; i < data.GetCount(); ++i) {
+            SCOPED_TRACE(i);
+            const Sim::SSimSeries& s = state.Series[static_cast<std::size_t>(i)];
+            const TVantrelObject& d = data.Series(i);
+            EXPECT_EQ(s.ImpactCounter, d.ImpactCounter);
+            EXPECT_EQ(s.DateTime, d.DateTime);
+            EXPECT_EQ(s.Mode, d.AveragingMode);
+            EXPECT_EQ(s.Curve, d.CurveId);
+            EXPECT_EQ(s.Unit, d.Unit);
+            EXPECT_EQ(s.Form, d.FormCode);
+            EXPECT_EQ(Text::FromUtf8(state.Identity.SerialNumber), d.SerialNumber);
+            EXPECT_EQ(Text::FromUtf8(state.Identity.DeviceType), d.DeviceType);
+            EXPECT_EQ(state.NewFormat ? 1 : 0, d.NewDataFormat);
+            ASSERT_EQ(s.Readings.size(), d.Readings.size());
+            for (std::size_t r = 0; r < s.Readings.size(); ++r) {
+                EXPECT_EQ(s.Readings[r].QHalf, d.Readings[r].QHalf);
+                EXPECT_EQ(s.Readings[r].Energy, d.Readings[r].Energy);
+            }
+        }
+    }
+};
+
+TEST_F(CliDownload, NewerFormatIntoAProjectWithExportRawBytesAndLog) {
+    const Sim::SSimState state = LoadState("new-format-L.json");
+    StartSim("new-format-L.json");
+    const auto project = dir / "site.zvh";
+    const SRun run = Cli({"download", "-o", project.string(), "--export", (dir / "site.txt").string(),
+                          "--raw", (dir / "site.raw").string(), "--log", (dir / "site.log").string()});
+    ASSERT_EQ(0, run.exitCode) << Describe(run);
+    EXPECT_TRUE(Contains(run.err, "4 measurement series downloaded and saved in " + project.string()));
+    EXPECT_FALSE(Contains(run.err, Msg(62608))) << "no progress bar into a pipe";
+
+    CScriptedPrompt prompt;
+    CHammerDoc doc(prompt);
+    Open(doc, project);
+    ExpectSeriesOf(state, doc.WorkingData());
+    ExpectSeriesOf(state, doc.OriginalData());
+    // The slot curves came along: series 2 uses C1 (identifier 50), series 4 C2.
+    EXPECT_EQ(u"Tunnel T1", doc.WorkingData().GetCurveName(1));
+    EXPECT_EQ(u"Prefab", doc.WorkingData().GetCurveName(3));
+    EXPECT_TRUE(std::filesystem::exists(Curves() / "Tunnel T1.zvc"));
+    EXPECT_TRUE(std::filesystem::exists(Curves() / "Prefab.zvc"));
+
+    // The export file is the table export of that project.
+    const std::u16string text = ReportTest::DecodeExportFile(ReadFile(dir / "site.txt"));
+    EXPECT_SAME_TEXT(Report::CSeriesTable().ExportText(doc.WorkingData()), text);
+    EXPECT_EQ(4, std::count(text.begin(), text.end(), u'\n'));
+    EXPECT_NE(std::u16string::npos, text.find(u"\tTunnel T1\t"));
+
+    // The raw reply is the simulator's download reply and decodes to the same series.
+    const std::string raw = ReadFile(dir / "site.raw");
+    std::size_t size = 1;  // the format byte, then each series' header and readings
+    for (const auto& s : state.Series) size += 18 + 4 * s.Readings.size();
+    EXPECT_EQ(size, raw.size());
+    EXPECT_EQ(1, raw[0]);
+    Device::SDownloadResult decoded;
+    const std::vector<std::uint8_t> bytes(raw.begin(), raw.end());
+    EXPECT_EQ(0, Device::DecodeSeriesNewFormat(bytes, Device::SIdentity{}, decoded));
+    EXPECT_EQ(4u, decoded.Series.size());
+
+    const std::string log = ReadFile(dir / "site.log");
+    EXPECT_TRUE(Contains(log, " > ")) << log.substr(0, 400);
+    EXPECT_TRUE(Contains(log, " < "));
+    EXPECT_TRUE(Contains(log, "@ID@"));
+
+    const Sim::SSimState after = StopSim();
+    EXPECT_TRUE(after.ClockSet);
+    EXPECT_EQ(4u, after.Series.size()) << "a download deletes nothing";
+    EXPECT_GE(after.LinkOffCount, 1u) << "the link is switched off at the end";
+}
+
+TEST_F(CliDownload, OlderFormatWithItsCurveSlots) {
+    const Sim::SSimState state = LoadState("old-format-N.json");
+    StartSim("old-format-N.json");
+    const auto project = dir / "old.zvh";
+    const SRun run = Cli({"download", "--port", "1", "-o", project.string()});
+    ASSERT_EQ(0, run.exitCode) << Describe(run);
+    CScriptedPrompt prompt;
+    CHammerDoc doc(prompt);
+    Open(doc, project);
+    ExpectSeriesOf(state, doc.WorkingData());
+    EXPECT_TRUE(std::filesystem::exists(Curves() / "Pier 3.zvc"));
+    EXPECT_TRUE(std::filesystem::exists(Curves() / "Deck B.zvc"));
+    EXPECT_EQ(2, doc.Library().Count());
+}
+
+TEST_F(CliDownload, ProgressBarOnATerminal) {
+    StartSim("new-format-L.json");
+    const SRun run = CliOnTerminal({"download", "-o", (dir / "p.zvh").string()});
+    EXPECT_EQ(0, run.exitCode) << run.out;
+    EXPECT_TRUE(Contains(run.out, Msg(62608) + " [")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "] 100 %")) << run.out;
+    // The bar's line is ended before the next message.
+    EXPECT_TRUE(Contains(run.out, "100 %\r\n4 measurement series")) << run.out;
+}
+
+TEST_F(CliDownload, EndingsWithoutAProject) {
+    struct SCase {
+        const char* what;
+        const char* state;
+        std::vector<std::string> faults;
+        int exit;
+        std::vector<std::string> messages;
+        int rawFirstByte;  // -1: no raw file, -2: any, -3: an empty one
+    };
+    const SCase cases[] = {
+        {"no series", "empty.json", {}, 9, {Msg(59546)}, -3},
+        {"no download support", "no-download.json", {}, 8, {Msg(59442)}, -1},
+        {"refused",
+         "new-format-L.json",
+         {"--fault", "refuse"},
+         10,
+         {Msg(59606), "Download error code 15."},
+         1},
+        {"format byte 2",
+         "new-format-L.json",
+         {"--fault", "format=2"},
+         11,
+         {Msg(59606), "Download error code 14."},
+         2},
+        {"bad check value", "old-format-N.json", {"--fault", "crc"}, 7, {Msg(59606)}, -2},
+        {"clock not confirmed", "new-format-L.json", {"--fault", "device-error"}, 7, {Msg(62603)}, -1},
+        {"mute hammer found by no scan", "new-format-L.json", {"--fault", "mute"}, 6, {Msg(21038)}, -1},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir / "p.raw");
+        StartSim(c.state, c.faults);
+        const SRun run = Cli({"download", "-o", (dir / "p.zvh").string(), "--raw", (dir / "p.raw").string()});
+        EXPECT_EQ(c.exit, run.exitCode) << Describe(run);
+        for (const std::string& m : c.messages) EXPECT_TRUE(Contains(run.err, m)) << m << "\n" << run.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "p.zvh"));
+        if (c.rawFirstByte == -1) {
+            EXPECT_FALSE(std::filesystem::exists(dir / "p.raw"));
+        } else if (c.rawFirstByte == -3) {
+            EXPECT_EQ("", ReadFile(dir / "p.raw"));
+        } else if (c.rawFirstByte >= 0) {
+            const std::string raw = ReadFile(dir / "p.raw");
+            ASSERT_FALSE(raw.empty());
+            EXPECT_EQ(c.rawFirstByte, static_cast<unsigned char>(raw[0]));
+        }
+        sim.reset();
+    }
+}
+
+TEST_F(CliDownload, PortsByNumberPathAndScan) {
+    StartSim("new-format-L.json");
+    const std::string pty = sim->Path();
+    struct SCase {
+        const char* what;
+        std::string ports;
+        std::vector<std::string> args;
+        int exit;
+        std::string message;
+    };
+    const std::string missing = (dir / "missing-tty").string();
+    const SCase cases[] = {
+        {"the terminal's path", "1=" + pty, {"--port", pty}, 0, ""},
+        {"a scan finds the hammer on the second port", "1=" + missing + ";2=" + pty, {}, 0, ""},
+        {"a port number without an entry", "1=" + pty, {"--port", "5"}, 6, "There is no serial port COM5."},
+        {"a path that cannot be opened",
+         "1=" + pty,
+         {"--port", missing},
+         6,
+         Text::ToUtf8(Text::LoadString(20004))},
+        {"a scan that finds nothing", "1=" + missing, {}, 6, Msg(21038)},
+        {"neither number nor path", "1=" + pty, {"--port", "COM1"}, 2, "--port takes a port number"},
+        {"port 0", "1=" + pty, {"--port", "0"}, 2, "--port takes a port number"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        env["BRELVANTOR_PORTS"] = c.ports;
+        std::vector<std::string> args{"identify"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const SRun run = Cli(args);
+        EXPECT_EQ(c.exit, run.exitCode) << Describe(run);
+        if (c.exit == 0) {
+            EXPECT_TRUE(Contains(run.out, "Serial number:\tTB-L-20417\n")) << run.out;
+        } else {
+            EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
+        }
+    }
+}
+
+TEST_F(CliDownload, NoAnswerOnTheGivenPort) {
+    StartSim("new-format-L.json", {"--fault", "mute"});
+    const SRun run = Cli({"download", "--port", "1", "-o", (dir / "p.zvh").string()});
+    EXPECT_EQ(6, run.exitCode) << Describe(run);
+    EXPECT_TRUE(Contains(run.err, "No Talvenbrecker answered on COM1 (" + sim->Path() + ").")) << run.err;
+}
+
+TEST_F(CliDownload, ArgumentsAndAnUnwritableProject) {
+    StartSim("new-format-L.json");
+    struct SCase {
+        std::vector<std::string> args;
+        int exit;
+    };
+    const SCase cases[] = {
+        {{"download"}, 2},
+        {{"download", "-o"}, 2},
+        {{"download", "-o", "a.zvh", "extra"}, 2},
+        {{"download", "-o", "a.zvh", "--bogus"}, 2},
+        {{"download", "-o", "a.zvh", "-o", "b.zvh"}, 2},
+        {{"download", "-o", (dir / "no-such-folder" / "p.zvh").string()}, 5},
+        {{"download", "-o", (dir / "p.zvh").string(), "--log", (dir / "no-such-folder" / "x.log").string()},
+         5},
+        {{"download", "-o", (dir / "p.zvh").string(), "--export",
+          (dir / "no-such-folder" / "x.txt").string()},
+         5},
+    };
+    for (const SCase& c : cases) {
+        const SRun run = Cli(c.args);
+        EXPECT_EQ(c.exit, run.exitCode) << c.args.back() << "\n" << Describe(run);
+        if (c.exit == 5) {
+            EXPECT_TRUE(Contains(run.err, "could not be written")) << run.err;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "p.zvh"));
+    // Nothing was asked of the hammer for a download that could not be kept.
+    EXPECT_FALSE(StopSim().ClockSet);
+}
+
+TEST_F(CliDownload, AProjectThatCannotBeSavedLeavesTheTargetAlone) {
+    StartSim("new-format-L.json");
+    dir.Write("taken/keep.txt", "keep");
+    const SRun run = Cli({"download", "-o", (dir / "taken").string()});
+    EXPECT_EQ(5, run.exitCode) << Describe(run);
+    EXPECT_FALSE(Contains(run.err, "measurement series downloaded")) << run.err;
+    EXPECT_EQ("keep", CTempDir::Read(dir / "taken" / "keep.txt"));
+    EXPECT_TRUE(StopSim().ClockSet);
+}
+
+}  // namespace
