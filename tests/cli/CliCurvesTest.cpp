@@ -60,7 +60,7 @@ TEST_F(CliCurves, CreatedCurvesAreStoredAsEntered) {
     const auto curve = Doc::ReadCurveFile(Curves() / "Kg3000.zvc");
     ASSERT_TRUE(curve);
     EXPECT_EQ(0x02 | 0x10, curve->Flags);
-    EXPECT_EQ(static_cast<float>(33.333333 * 0.09806805923310778), curve->C);
+    EXPECT_EQ(static_cast<float>(33.333333 * 0.09806805923310778), float{curve->C});
     EXPECT_EQ(10, curve->QMin);
     EXPECT_EQ(90, curve->QMax);
 
@@ -99,7 +99,7 @@ TEST_F(CliCurves, AnExistingCurveIsReplacedOnlyOnRequest) {
 
     const SRun replaced = Create("Wall", {"--c", "2", "--replace"});
     EXPECT_EQ(0, replaced.exitCode) << Describe(replaced);
-    EXPECT_EQ(2.0f, Doc::ReadCurveFile(Curves() / "Wall.zvc")->C);
+    EXPECT_EQ(2.0f, float{Doc::ReadCurveFile(Curves() / "Wall.zvc")->C});
 }
 
 TEST_F(CliCurves, DeleteOnlyWhenConfirmed) {

@@ -44,7 +44,7 @@ class CliDownload : public CCliFixture {
             ASSERT_EQ(s.Readings.size(), d.Readings.size());
             for (std::size_t r = 0; r < s.Readings.size(); ++r) {
                 EXPECT_EQ(s.Readings[r].QHalf, d.Readings[r].QHalf);
-                EXPECT_EQ(s.Readings[r].Energy, d.Readings[r].Energy);
+                EXPECT_EQ(int{s.Readings[r].Energy}, int{d.Readings[r].Energy});
             }
         }
     }

@@ -105,10 +105,10 @@ TEST(CurveCreation, RecordOfAPolynomialInPSIIsStoredInNmm2) {
     const TConvCust& r = check.curve;
     const double t = 0.006894792363327978;
     EXPECT_EQ(kCurvePolynomial, r.Kind);
-    EXPECT_EQ(0.0f, r.A);
-    EXPECT_EQ(0.0f, r.B);
-    EXPECT_EQ(static_cast<float>(t * 400.0), r.C);
-    EXPECT_EQ(static_cast<float>(t * 500.0), r.D);
+    EXPECT_EQ(0.0f, float{r.A});
+    EXPECT_EQ(0.0f, float{r.B});
+    EXPECT_EQ(static_cast<float>(t * 400.0), float{r.C});
+    EXPECT_EQ(static_cast<float>(t * 500.0), float{r.D});
     EXPECT_EQ(10, r.QMin);  // whole parts
     EXPECT_EQ(90, r.QMax);
     EXPECT_EQ("Deck 7", r.Name8());
@@ -123,9 +123,9 @@ TEST(CurveCreation, RecordOfAnExponentialScalesOnlyA) {
     const Tools::TNewCurveCheck check = Tools::CheckNewCurve(in);
     ASSERT_TRUE(check.Passed()) << check.messageId;
     EXPECT_EQ(kCurveExponential, check.curve.Kind);
-    EXPECT_EQ(static_cast<float>(0.09806805923310778 * 10.0), check.curve.A);
-    EXPECT_EQ(0.02f, check.curve.B);
-    EXPECT_EQ(7.0f, check.curve.C);
+    EXPECT_EQ(static_cast<float>(0.09806805923310778 * 10.0), float{check.curve.A});
+    EXPECT_EQ(0.02f, float{check.curve.B});
+    EXPECT_EQ(7.0f, float{check.curve.C});
     EXPECT_EQ(0x01 | 0x10, check.curve.Flags);
 }
 

@@ -222,7 +222,8 @@ TEST_F(HammerCommands, UploadAsksBeforeReplacingAFilledSlot) {
             u"You are about to overwrite Tunnel T1. \nAll measurement series using Tunnel T1 will use Wall "
             u"after overwriting.\n\nContinue?",
             asked.shown.at(0).text);
-        const auto& slot = line.Hammer().GetState().Slots[0];
+        const Sim::SSimState after = line.Hammer().GetState();
+        const auto& slot = after.Slots[0];
         ASSERT_TRUE(slot);
         if (answer == MsgResult::Yes) {
             EXPECT_EQ(Tools::ESlotOutcome::Done, result.outcome);

@@ -92,15 +92,15 @@ TEST(SlotUpload, SlotAndCurveCarryTheSameThirtyBytes) {
     EXPECT_EQ(0, slot.Empty);
     EXPECT_EQ(20, slot.QMin);
     EXPECT_EQ(60, slot.QMax);
-    EXPECT_EQ(0.0001f, slot.A);
-    EXPECT_EQ(-5.0f, slot.D);
+    EXPECT_EQ(0.0001f, float{slot.A});
+    EXPECT_EQ(-5.0f, float{slot.D});
     EXPECT_EQ(0x0A, slot.Flags);
     EXPECT_EQ(u"Tunnel T1", Tools::SlotCurveName(slot));
 
     const TConvCust back = Tools::CurveFromSlot(slot);
     EXPECT_TRUE(back.IsEqualCurve(curve));
     EXPECT_EQ(3, back.Tag);
-    EXPECT_EQ(1, back.OnDevice);  // read from the hammer: never purged
+    EXPECT_EQ(1, std::int32_t{back.OnDevice});  // read from the hammer: never purged
     EXPECT_EQ(0, back.Id);
     EXPECT_EQ(curve.CurveName, back.CurveName);
 }
