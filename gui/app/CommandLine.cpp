@@ -1,0 +1,42 @@
+#include "app/CommandLine.h"
+
+bool CCommandLine::IsEnergySwitch(const QString& argument) {
+    return argument.compare(QStringLiteral("-Energy"), Qt::CaseInsensitive) == 0;
+}
+
+CCommandLine CCommandLine::Parse(const QStringList& arguments) {
+    CCommandLine line;
+    QStringList rest;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QStringLiteral("--screenshot")) {
+            if (i + 1 >= arguments.size()) {
+                line.m_error = QStringLiteral("--screenshot needs a file name");
+                return line;
+            }
+            line.m_screenshot = arguments[++i];
+        } else if (arg == QStringLiteral("--tab")) {
+            const QString tab = i + 1 < arguments.size() ? arguments[++i] : QString();
+            if (tab == QStringLiteral("series")) {
+                line.m_tab = 0;
+            } else if (tab == QStringLiteral("summary")) {
+                line.m_tab = 1;
+            } else {
+                line.m_error = QStringLiteral("--tab takes series or summary");
+                return line;
+            }
+        } else {
+            rest << arg;
+        }
+    }
+    // The project is the first argument that is not the energy switch. A second
+    // "-Energy" is therefore never taken for a file name.
+    for (const QString& arg : rest) {
+        if (IsEnergySwitch(arg)) {
+            line.m_energy = true;
+        } else if (!line.m_project && !arg.isEmpty()) {
+            line.m_project = arg;
+        }
+    }
+    return line;
+}

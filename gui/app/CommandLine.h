@@ -1,0 +1,31 @@
+#pragma once
+// The program's arguments: "-Energy" (any letter case, any position) switches the
+// energy display on; the project to open is the first other argument. The
+// switches "--screenshot FILE" and "--tab series|summary" make the program save a
+// picture of its window and end.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+class CCommandLine {
+  public:
+    // `arguments` without the program name.
+    static CCommandLine Parse(const QStringList& arguments);
+
+    bool Energy() const { return m_energy; }
+    const std::optional<QString>& Project() const { return m_project; }
+    const std::optional<QString>& Screenshot() const { return m_screenshot; }
+    // 0 series, 1 summary.
+    int ScreenshotTab() const { return m_tab; }
+    // Empty when the arguments are usable; otherwise what is wrong.
+    const QString& Error() const { return m_error; }
+
+    static bool IsEnergySwitch(const QString& argument);
+
+  private:
+    bool m_energy = false;
+    std::optional<QString> m_project;
+    std::optional<QString> m_screenshot;
+    int m_tab = 0;
+    QString m_error;
+};

@@ -1,0 +1,202 @@
+// gui_screenshot_tour FOLDER: takes the pictures of docs/screenshots. The
+// program is started as a user starts it, a simulated hammer is connected
+// through the wizard, and every window of interest is saved as PNG: the main
+// window empty and after a download (both tabs, English and German), the
+// wizard's two pages during and after a search, the progress window, the
+// settings dialog in English and German and the about box.
+//
+// Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (with
+// xvfb-run and QT_QPA_PLATFORM=xcb the pictures carry the desktop's style).
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QPlainTextEdit>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "GuiDriver.h"
+#include "app/AboutDlg.h"
+#include "app/AppSettingsDlg.h"
+#include "app/BrelvantorApp.h"
+#include "app/CommandLine.h"
+#include "app/MainFrame.h"
+#include "app/ProgressDlg.h"
+#include "app/StderrPrompt.h"
+#include "device/PortTable.h"
+#include "doc/HammerDoc.h"
+#include "settings/AppSettings.h"
+#include "ui/CommandIds.h"
+#include "views/ChildView.h"
+#include "views/TabSheet.h"
+
+namespace fs = std::filesystem;
+using namespace GuiTest;
+
+namespace {
+
+QString g_folder;
+int g_failures = 0;
+
+void Save(QWidget* widget, const char* name) {
+    // Let layouts settle and everything paint once.
+    WaitFor([] { return false; }, 150);
+    const QString file = g_folder + QLatin1Char('/') + QLatin1String(name);
+    if (widget->grab().save(file, "PNG")) {
+        std::printf("%s\n", file.toLocal8Bit().constData());
+    } else {
+        std::fprintf(stderr, "cannot write %s\n", file.toLocal8Bit().constData());
+        ++g_failures;
+    }
+}
+
+std::string ReadText(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+// The shipped German module with the texts of the ids it does not carry yet.
+void WriteGermanModule(const fs::path& target) {
+    std::string module = ReadText(fs::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng");
+    std::set<std::string> present;
+    std::istringstream lines(module);
+    for (std::string line; std::getline(lines, line);) {
+        const auto tab = line.find('\t');
+        if (tab != std::string::npos) present.insert(line.substr(0, tab));
+    }
+    if (!module.empty() && module.back() != '\n') module += '\n';
+    std::istringstream additions(
+        ReadText(fs::path(BRELVANTOR_SOURCE_DIR) / "tests/gui/strings/new-strings-de.tsv"));
+    std::string line;
+    std::getline(additions, line);  // header
+    while (std::getline(additions, line)) {
+        const auto tab = line.find('\t');
+        if (tab != std::string::npos && !present.count(line.substr(0, tab))) module += line + "\n";
+    }
+    std::ofstream(target, std::ios::binary) << module;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication application(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: gui_screenshot_tour FOLDER\n");
+        return 2;
+    }
+    g_folder = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(g_folder);
+
+    char pattern[] = "/tmp/brelvantor-tour-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return 1;
+    const fs::path dir = pattern;
+    fs::create_directories(dir / "bin");
+    const fs::path program = dir / "bin" / "brelvantor";
+    WriteGermanModule(dir / "bin" / "Brelvantor_DEU.lng");
+    setenv("BRELVANTOR_CURVES", (dir / "curves").c_str(), 1);
+
+    CStderrPrompt prompt;
+    int code = 0;
+    {
+        CBrelvantorApp app({program, &prompt, dir / "brelvantor.settings"});
+        if (!app.InitInstance(CCommandLine::Parse({}), true)) return 1;
+        CMainFrame& frame = *app.MainFrame();
+        frame.resize(1180, 720);
+        Save(&frame, "main-empty.png");
+
+        // The wizard: its communication page, the result page while the search
+        // waits for a hammer that does not answer, and once a hammer was found.
+        {
+            Sim::SSimFaults mute;
+            mute.Mute = true;
+            CSimLine silent(LoadState("new-format-L.json"), mute);
+            Device::CPortTable::SetCurrent(Device::CPortTable::Parse("1=" + silent.Path()));
+            CDevSelectSheet wizard(Ids::kWizardCaption, &frame, 0, prompt, fs::path());
+            wizard.resize(560, 470);
+            wizard.show();
+            Save(&wizard, "wizard-port.png");
+            wizard.button(QWizard::NextButton)->click();
+            WaitFor([&] { return !wizard.ResultPage()->StatusField()->toPlainText().isEmpty(); }, 10000);
+            Save(&wizard, "wizard-searching.png");
+            wizard.reject();
+        }
+        {
+            CSimLine hammer(LoadState("new-format-L.json"));
+            Device::CPortTable::SetCurrent(Device::CPortTable::Parse("1=" + hammer.Path()));
+            CDevSelectSheet wizard(Ids::kWizardCaption, &frame, 0, prompt, fs::path());
+            wizard.resize(560, 470);
+            wizard.show();
+            wizard.button(QWizard::NextButton)->click();
+            WaitFor(
+                [&] {
+                    return wizard.currentId() == CDevSelectSheet::kResultPage &&
+                           !wizard.ResultPage()->IsSearching();
+                },
+                30000);
+            Save(&wizard, "wizard-result.png");
+            wizard.reject();
+        }
+
+        // A download of many series over a line slow enough to watch.
+        CSimLine line(LoadState("large.json"), {}, 24000);
+        Device::CPortTable::SetCurrent(Device::CPortTable::Parse("1=" + line.Path()));
+        SWizardScript script;
+        frame.Connection().SetWizardRunner(std::ref(script));
+        bool progressSaved = false;
+        QObject::connect(frame.ProgressDialog(), &CProgressDlg::positionChanged, [&](int percent) {
+            if (!progressSaved && percent >= 40 && percent < 100) {
+                progressSaved = true;
+                Save(frame.ProgressDialog(), "progress.png");
+            }
+        });
+        frame.OnCommand(Cmd::kDownloadAll);
+        if (!progressSaved) {
+            std::fprintf(stderr, "the progress window was not seen between 40 and 99 %%\n");
+            ++g_failures;
+        }
+        Save(&frame, "main-download.png");
+        frame.View()->Sheet()->setCurrentIndex(1);
+        Save(&frame, "main-summary.png");
+        frame.View()->Sheet()->setCurrentIndex(0);
+
+        {
+            CAppSettingsDlg settings(app.AppSettings(), program, &frame);
+            settings.show();
+            Save(&settings, "settings-en.png");
+        }
+        {
+            CAboutDlg about(app.AppSettings(), &frame);
+            about.show();
+            Save(&about, "about-en.png");
+        }
+
+        // German: as after choosing it in the settings dialog.
+        app.AppSettings().SetLanguageFile((dir / "bin" / "Brelvantor_DEU.lng").u16string());
+        frame.ReloadMenus();
+        frame.View()->RefreshAll();
+        {
+            CAppSettingsDlg settings(app.AppSettings(), program, &frame);
+            settings.show();
+            Save(&settings, "settings-de.png");
+        }
+        {
+            CAboutDlg about(app.AppSettings(), &frame);
+            about.show();
+            Save(&about, "about-de.png");
+        }
+        Save(&frame, "main-download-de.png");
+        frame.Doc().SetModified(false);
+        app.ExitInstance();
+        code = g_failures == 0 ? 0 : 1;
+    }
+    Device::CPortTable::SetCurrent(std::nullopt);
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    return code;
+}
