@@ -1,14 +1,14 @@
 #pragma once
-// The "Series" page: the working series as a read-only table with row selection.
-// Copy, cut, paste, delete, select all, merging and the export go through the
-// document; the table's texts come from the report module.
+// The "Series" page: the series table of the document. The page answers the
+// tab container's requests by handing them to the table, which keeps the
+// selection, the detail areas and the choosers.
 #include <cstdint>
 #include <vector>
 
 #include "views/TabPage.h"
 
-class QTableView;
-class CSeriesTableModel;
+class CGridView;
+class CSeriesView;
 
 class CTabGrid : public CTabPage {
     Q_OBJECT
@@ -19,16 +19,16 @@ class CTabGrid : public CTabPage {
     QString Caption() const override;
     void Refresh() override;
 
-    QTableView* Table() const { return m_view; }
-    // One byte per working series, non-zero for a selected row.
+    CSeriesView* SeriesView() const { return m_view; }
+    CGridView* Table() const;
+    // One byte per working series, non-zero for a selected series.
     std::vector<std::uint8_t> Selection() const;
 
   protected:
+    // The table hears the document itself; the page only follows the energy
+    // column, which a project opened from the command line may switch on.
     void DocChanged(int index) override;
 
   private:
-    bool HasSelection() const;
-
-    QTableView* m_view;
-    CSeriesTableModel* m_model;
+    CSeriesView* m_view;
 };

@@ -12,6 +12,7 @@
 #include "settings/AppSettings.h"
 #include "ui/CommandIds.h"
 #include "views/ChildView.h"
+#include "ui/grid/GridView.h"
 #include "views/TabGrid.h"
 #include "views/TabSheet.h"
 #include "views/TabSummary.h"
@@ -95,7 +96,8 @@ TEST_P(Restore, OnlyYesBringsTheOriginalDataBack) {
     CMainFrame& frame = Start({QString::fromStdString(project.string())});
     std::vector<std::uint8_t> first{1, 0, 0};
     ASSERT_TRUE(frame.Doc().DeleteSelected(first, false));
-    ASSERT_EQ(frame.View()->SeriesPage()->Table()->model()->rowCount(), 2);
+    // Each series has its main row and its detail row.
+    ASSERT_EQ(frame.View()->SeriesPage()->Table()->model()->rowCount(), 2 * 2);
     m_prompt.answers = {GetParam().answer};
     frame.OnCommand(Cmd::kRestoreOriginal);
     EXPECT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{59519}));
@@ -103,7 +105,7 @@ TEST_P(Restore, OnlyYesBringsTheOriginalDataBack) {
     EXPECT_EQ(m_prompt.shown[0].icon, Text::MsgIcon::Question);
     const int rows = GetParam().restored ? 3 : 2;
     EXPECT_EQ(frame.Doc().WorkingData().GetCount(), rows);
-    EXPECT_EQ(frame.View()->SeriesPage()->Table()->model()->rowCount(), rows);
+    EXPECT_EQ(frame.View()->SeriesPage()->Table()->model()->rowCount(), 2 * rows);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, Restore, ::testing::ValuesIn(kRestoreCases),

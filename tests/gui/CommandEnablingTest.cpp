@@ -12,6 +12,7 @@
 #include "ProjectFixture.h"
 #include "ui/CommandIds.h"
 #include "views/ChildView.h"
+#include "ui/grid/GridView.h"
 #include "views/TabGrid.h"
 #include "views/TabSheet.h"
 
@@ -80,11 +81,11 @@ const SEnablingCase kCases[] = {
     {"OpenedProjectNothingSelected", EDoc::Opened, 0, false, false,
      Join({kAlways, kWithSeries, {Cmd::kSelectAll}})},
     {"OpenedProjectAllSelected", EDoc::Opened, 0, true, false,
-     Join({kAlways, kWithSeries, {Cmd::kSelectAll, Cmd::kCopy, Cmd::kCut, Cmd::kDelete}})},
+     Join({kAlways, kWithSeries, {Cmd::kSelectAll, Cmd::kCopy, Cmd::kCut, Cmd::kDelete, Cmd::kCopyPicture}})},
     {"DownloadedProjectIsModified", EDoc::Downloaded, 0, false, false,
      Join({kAlways, kWithSeries, {Cmd::kSelectAll, Cmd::kSaveProject}})},
     {"SeriesOnClipboard", EDoc::Opened, 0, true, true,
-     Join({kAlways, kWithSeries, {Cmd::kSelectAll, Cmd::kCopy, Cmd::kCut, Cmd::kDelete, Cmd::kPaste}})},
+     Join({kAlways, kWithSeries, {Cmd::kSelectAll, Cmd::kCopy, Cmd::kCut, Cmd::kDelete, Cmd::kPaste, Cmd::kCopyPicture}})},
     // The summary page answers none of the editing queries; print and export
     // act on the summary.
     {"SummaryTabWithSelectionAndClipboard", EDoc::Opened, 1, true, true, Join({kAlways, kWithSeries})},

@@ -4,7 +4,7 @@
 #include "GuiTestSupport.h"
 #include "ProjectFixture.h"
 #include "views/ChildView.h"
-#include "views/SeriesTableModel.h"
+#include "ui/grid/GridView.h"
 #include "views/TabGrid.h"
 
 namespace {

@@ -20,6 +20,7 @@
 #include "text/StringTable.h"
 #include "ui/CommandIds.h"
 #include "views/ChildView.h"
+#include "ui/grid/GridView.h"
 #include "views/TabGrid.h"
 #include "views/TabSheet.h"
 

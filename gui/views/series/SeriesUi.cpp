@@ -1,0 +1,90 @@
+#include "views/series/SeriesUi.h"
+
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "tools/dialogs/CommentDlg.h"
+#include "tools/dialogs/DateTimeDlg.h"
+#include "tools/dialogs/SeriesNotAddedDlg.h"
+#include "tools/dialogs/SliderDlg.h"
+#include "views/series/ChooserIcons.h"
+#include "views/series/SeriesText.h"
+
+void CQtSeriesUi::FillMenu(QMenu& menu, EChooserStrip strip, const std::vector<TChooserItem>& items) {
+    for (const TChooserItem& item : items) {
+        if (item.separator) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(SeriesText::ToQ(item.text));
+        action->setData(item.id);
+        action->setEnabled(item.enabled);
+        if (item.icon >= 0 && strip != EChooserStrip::kNone)
+            action->setIcon(CChooserIcons::Icon(strip, item.icon));
+    }
+}
+
+namespace {
+
+int ChosenId(const QAction* chosen) {
+    return chosen ? chosen->data().toInt() : 0;
+}
+
+}  // namespace
+
+int CQtSeriesUi::RunChooserMenu(QWidget* owner, EChooserStrip strip, const std::vector<TChooserItem>& items,
+                                const TChooserPlacement& where) {
+    QMenu menu(owner);
+    FillMenu(menu, strip, items);
+    // Top at the bottom edge, centred on the item (or the mouse beside a wide one).
+    const QSize size = menu.sizeHint();
+    return ChosenId(menu.exec(QPoint(where.CentreX() - size.width() / 2, where.bottom)));
+}
+
+int CQtSeriesUi::RunContextMenu(QWidget* owner, const std::vector<TChooserItem>& items,
+                                const QPoint& globalPos) {
+    QMenu menu(owner);
+    FillMenu(menu, EChooserStrip::kNone, items);
+    return ChosenId(menu.exec(globalPos));
+}
+
+std::optional<double> CQtSeriesUi::RunSlider(QWidget* owner, const TSliderSetup& setup) {
+    CSliderDlg dialog(owner);
+    dialog.SetRange(setup.minimum, setup.maximum);
+    dialog.SetValue(setup.value);
+    dialog.SetDecimals(setup.decimals);
+    dialog.SetStep(setup.step);
+    dialog.SetTitle(SeriesText::ToQ(setup.title));
+    dialog.SetUnit(SeriesText::ToQ(setup.unit));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Value();
+}
+
+std::optional<std::u16string> CQtSeriesUi::RunComment(QWidget* owner, const std::u16string& text) {
+    CCommentDlg dialog(text, owner);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Text();
+}
+
+std::optional<std::int64_t> CQtSeriesUi::RunAdjustTime(QWidget* owner, std::uint32_t original,
+                                                       std::uint32_t dtFormat) {
+    CDateTimeDlg dialog(original, dtFormat, owner);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.Offset();
+}
+
+bool CQtSeriesUi::RunSeriesNotAdded(QWidget* owner) {
+    CSeriesNotAddedDlg dialog(owner);
+    dialog.exec();
+    return dialog.DoNotShowAgain();
+}
+
+std::optional<bool> CQtSeriesUi::RunPrintDialog(QWidget* owner, QPrinter& printer, bool selectionOffered) {
+    QPrintDialog dialog(&printer, owner);
+    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintShowPageSize;
+    if (selectionOffered) options |= QAbstractPrintDialog::PrintSelection;
+    dialog.setOptions(options);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.printRange() == QAbstractPrintDialog::Selection;
+}

@@ -1,0 +1,644 @@
+// CSeriesView: what the user does in the table: sorting, the gripper, the
+// detail cells' links, the context menu and choosers, and the editing
+// commands.
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QImage>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QSvgGenerator>
+#include <algorithm>
+
+#include "BrelvantorVersion.h"
+#include "doc/HammerDoc.h"
+#include "model/HammerData.h"
+#include "model/ModelTypes.h"
+#include "text/DateTimeFormat.h"
+#include "text/StringTable.h"
+#include "ui/grid/GridView.h"
+#include "views/series/ColorScheme.h"
+#include "views/series/GridCellDetailGripper.h"
+#include "views/series/SeriesChoosers.h"
+#include "views/series/SeriesText.h"
+#include "views/series/SeriesView.h"
+
+namespace {
+
+class CWaitCursor {
+  public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
+// Sort codes per column: the first is taken unless the table is already
+// sorted by it, then the second.
+struct SSortPair {
+    std::uint8_t first;
+    std::uint8_t second;
+};
+constexpr SSortPair kSortPairs[] = {{1, 2},   {5, 6},   {3, 4},   {7, 8},   {9, 10},  {11, 12}, {13, 14},
+                                    {17, 18}, {15, 16}, {19, 20}, {21, 22}, {23, 24}, {25, 26}};
+
+// Context menu commands.
+enum EMenuId {
+    kMenuExpandAll = 1,
+    kMenuCollapseAll,
+    kMenuUseAll,
+    kMenuRemoveAll,
+    kMenuCut,
+    kMenuCopy,
+    kMenuPaste,
+    kMenuDelete,
+};
+
+TChooserItem MenuItem(unsigned textId, int id, bool enabled = true) {
+    TChooserItem item;
+    item.text = SeriesText::Load(textId);
+    item.id = id;
+    item.enabled = enabled;
+    return item;
+}
+
+}  // namespace
+
+// --- Editing commands ----------------------------------------------------------------------------
+
+void CSeriesView::Copy() {
+    if (!HasSelection()) return;
+    CWaitCursor wait;
+    const QString text = m_grid->BuildText(true, true, false);
+    m_doc.CopySelected(SelectedSeries(true), SeriesText::FromQ(text));
+    emit commandStateChanged();
+}
+
+void CSeriesView::Cut() {
+    if (!HasSelection()) return;
+    CWaitCursor wait;
+    const int scroll = m_grid->VerticalScrollPosition();
+    const QString text = m_grid->BuildText(true, true, false);
+    // Deletes without asking once the clipboard took the series.
+    if (m_doc.CutSelected(SelectedSeries(true), SeriesText::FromQ(text)))
+        m_grid->SetVerticalScrollPosition(scroll);
+    m_grid->viewport()->update();
+    emit commandStateChanged();
+}
+
+void CSeriesView::Paste() {
+    CWaitCursor wait;
+    m_doc.Paste();  // the document tells every view, which rebuilds the table
+    emit commandStateChanged();
+}
+
+void CSeriesView::Delete() {
+    if (!HasSelection()) return;
+    const int scroll = m_grid->VerticalScrollPosition();
+    if (m_doc.DeleteSelected(SelectedSeries(false))) m_grid->SetVerticalScrollPosition(scroll);
+    m_grid->viewport()->update();
+    emit commandStateChanged();
+}
+
+bool CSeriesView::CreateOneSeries() {
+    if (SeriesCount() == 0) return false;
+    return m_doc.MergeSelected(SelectedSeries(false));
+}
+
+void CSeriesView::CopyPicture() {
+    if (!HasSelection()) return;
+    CWaitCursor wait;
+    const QSize size = m_grid->SelectedRowsPictureSize();
+    if (size.isEmpty()) return;
+    // A vector picture for documents and a bitmap for everything else.
+    QBuffer svg;
+    svg.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&svg);
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
+        QPainter painter(&generator);
+        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        m_grid->RenderSelectedRows(painter);
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        m_grid->RenderSelectedRows(painter);
+    }
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("image/svg+xml"), svg.data());
+    mime->setImageData(image);
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
+    std::vector<int> rows;
+    const std::vector<char> selected = m_grid->SelectedRowMask();
+    for (int r = 0; r < m_grid->GridModel()->RowCount(); ++r)
+        if (m_grid->RowHeight(r) > 0 && (!selectionOnly || selected[static_cast<std::size_t>(r)]))
+            rows.push_back(r);
+    printer.setDocName(SeriesText::Get(57344));
+    QPainter painter;
+    if (!painter.begin(&printer)) return;
+
+    // The table at its size on screen: a pixel of 1/96 inch.
+    const double scale = printer.resolution() / 96.0;
+    const QRect paper = printer.pageLayout().paintRectPixels(printer.resolution());
+    const int pageWidth = static_cast<int>(paper.width() / scale);
+    const int pageHeight = static_cast<int>(paper.height() / scale);
+    QFont bold = m_grid->font();
+    bold.setBold(true);
+    const QFontMetrics fm(bold);
+    const int band = fm.height() * 2;
+    const int body = std::max(1, pageHeight - 2 * band - m_grid->HeaderHeight());
+
+    // Columns that do not fit go on further pages; so do rows.
+    std::vector<std::pair<int, int>> columnGroups;  // first column, past the last
+    for (int c = 0, width = 0, first = 0; c < m_table->ColumnCount(); ++c) {
+        const int w = m_grid->ColumnWidth(c);
+        if (c > first && width + w > pageWidth) {
+            columnGroups.push_back({first, c});
+            first = c;
+            width = 0;
+        }
+        width += w;
+        if (c == m_table->ColumnCount() - 1) columnGroups.push_back({first, c + 1});
+    }
+    std::vector<std::vector<int>> rowPages(1);
+    for (int r = 0, used = 0; r < static_cast<int>(rows.size()); ++r) {
+        const int h = m_grid->RowHeight(rows[static_cast<std::size_t>(r)]);
+        if (!rowPages.back().empty() && used + h > body) {
+            rowPages.emplace_back();
+            used = 0;
+        }
+        rowPages.back().push_back(rows[static_cast<std::size_t>(r)]);
+        used += h;
+    }
+
+    const std::u16string version =
+        Text::FormatString(59496, BRELVANTOR_VERSION_MAJOR, BRELVANTOR_VERSION_MINOR,
+                           BRELVANTOR_VERSION_PATCH, BRELVANTOR_VERSION_TWEAK);
+    const QString right = version.empty() ? SeriesText::Get(57344) : SeriesText::ToQ(version);
+    const QDateTime now = QDateTime::currentDateTime();
+    Text::TCalendarTime t;
+    t.year = now.date().year();
+    t.month = now.date().month();
+    t.day = now.date().day();
+    t.hour = now.time().hour();
+    t.minute = now.time().minute();
+    t.second = now.time().second();
+    const QString printed =
+        SeriesText::ToQ(Text::FormatCalendarTime(t, Text::GetDateFormatPattern(m_dtFormat).text) + u" " +
+                        Text::FormatCalendarTime(t, Text::GetTimeFormatPattern(m_dtFormat).text));
+    const QString file = QString::fromStdString(m_doc.GetPath().filename().string());
+
+    const int total = static_cast<int>(rowPages.size() * columnGroups.size());
+    int number = 0;
+    for (const std::vector<int>& pageRows : rowPages) {
+        for (const auto& [first, past] : columnGroups) {
+            if (number > 0 && !printer.newPage()) {
+                printer.abort();
+                return;
+            }
+            ++number;
+            painter.save();
+            painter.scale(scale, scale);
+            painter.setFont(bold);
+            painter.setPen(CColorScheme::TableText());
+            const QRect head(0, 0, pageWidth, fm.height());
+            painter.drawText(head, Qt::AlignLeft | Qt::AlignVCenter, SeriesText::Get(59400));
+            painter.drawText(head, Qt::AlignHCenter | Qt::AlignVCenter, SeriesText::Get(59398));
+            painter.drawText(head, Qt::AlignRight | Qt::AlignVCenter, right);
+            painter.drawLine(0, fm.height() + 2, pageWidth, fm.height() + 2);
+
+            int left = 0;
+            for (int c = 0; c < first; ++c) left += m_grid->ColumnWidth(c);
+            int width = 0;
+            for (int c = first; c < past; ++c) width += m_grid->ColumnWidth(c);
+            painter.save();
+            painter.translate(-left, band);
+            painter.setClipRect(QRect(left, 0, width, pageHeight - 2 * band));
+            m_grid->RenderRows(painter, pageRows, true);
+            painter.restore();
+
+            painter.setFont(m_grid->font());
+            const QRect foot(0, pageHeight - fm.height(), pageWidth, fm.height());
+            painter.drawText(foot, Qt::AlignLeft | Qt::AlignVCenter, file);
+            painter.drawText(foot, Qt::AlignHCenter | Qt::AlignVCenter, printed);
+            painter.drawText(foot, Qt::AlignRight | Qt::AlignVCenter,
+                             SeriesText::Format(1804, number, total));
+            painter.restore();
+        }
+    }
+    painter.end();
+}
+
+void CSeriesView::PrintWithDialog() {
+    QPrinter printer(QPrinter::HighResolution);
+    const auto selectionOnly = m_ui->RunPrintDialog(this, printer, HasSelection());
+    if (selectionOnly) Print(printer, *selectionOnly);
+}
+
+// --- Sorting ---------------------------------------------------------------------------------------
+
+void CSeriesView::SortByColumn(int column) {
+    CHammerData& data = m_doc.WorkingData();
+    if (!data.HasSeries() || column < 0 || column >= m_table->ColumnCount()) return;
+    const SSortPair pair = kSortPairs[column];
+    const std::uint8_t code = data.GetSortKey() == pair.first ? pair.second : pair.first;
+    data.Sort(code);
+    m_grid->SetSortIndicator(column, code % 2 == 1);
+    m_savedWidths = m_grid->ColumnWidths();
+    // The order of the series changed under every other view too (the summary
+    // refers to series by their position).
+    m_doc.NotifyViews(this, -1);
+    const int scroll = m_grid->VerticalScrollPosition();
+    m_reorderOnly = true;
+    QMetaObject::invokeMethod(
+        this, [this, scroll] { Refill(scroll); }, Qt::QueuedConnection);
+}
+
+// --- Expand and collapse ------------------------------------------------------------------------------
+
+void CSeriesView::ExpandAll() {
+    CWaitCursor wait;
+    m_grid->SetRedraw(false);
+    CHammerData& data = m_doc.WorkingData();
+    const int n = std::min(SeriesCount(), m_rowsBuilt);
+    for (int i = 0; i < n; ++i) {
+        if (i % 11 == 0) SetProgress(SeriesText::FormatText(u"%s %d", SeriesText::Load(59597), i + 1));
+        ExpandDetail(i, true);
+        data.SetExpanded(i, 1);
+    }
+    SetProgress(QString());
+    m_grid->SetRedraw(true);
+}
+
+void CSeriesView::CollapseAll() {
+    CWaitCursor wait;
+    m_grid->SetRedraw(false);
+    CHammerData& data = m_doc.WorkingData();
+    const int n = std::min(SeriesCount(), m_rowsBuilt);
+    for (int i = 0; i < n; ++i) {
+        // Rows never expanded have nothing to collapse.
+        if (m_grid->RowHeight(DetailRow(i)) > 0 || data.GetExpanded(i)) CollapseDetail(i, true);
+        if (CGridCellDetailGripper* gripper = Gripper(i)) gripper->SetExpanded(false);
+        data.SetExpanded(i, 0);
+    }
+    SetProgress(QString());
+    m_grid->SetRedraw(true);
+}
+
+void CSeriesView::UseAllInSummary(bool use) {
+    // The document tells every view that everything changed.
+    m_doc.WorkingData().SetUseInSummaryAll(use ? 1 : 0);
+}
+
+// --- Clicks --------------------------------------------------------------------------------------------
+
+void CSeriesView::CellClicked(int row, int column) {
+    const int series = row / 2;
+    if (row < 0 || series >= SeriesCount() || series >= m_rowsBuilt) return;
+    if (row % 2 == 0 && column == Report::kColImpactCounter)
+        GripperClicked(series);
+    else if (row % 2 == 1 && column == 1)
+        DetailClicked(series);
+}
+
+void CSeriesView::GripperClicked(int series) {
+    CGridCellDetailGripper* gripper = Gripper(series);
+    if (!gripper) return;
+    CHammerData& data = m_doc.WorkingData();
+    const int pair = gripper->LastClickedPair();
+    if (pair == CGridCellDetailGripper::kExpandPair) {
+        const bool expand = gripper->IsExpanded();
+        if (expand)
+            ExpandDetail(series, false);
+        else
+            CollapseDetail(series, false);
+        data.SetExpanded(series, expand ? 1 : 0);
+        return;
+    }
+    if (pair != CGridCellDetailGripper::kSummaryPair) return;
+    const bool switchOn = gripper->IsInSummary();  // the state the gripper shows now
+    std::vector<std::uint8_t> before(static_cast<std::size_t>(data.GetCount()));
+    for (int i = 0; i < data.GetCount(); ++i) before[static_cast<std::size_t>(i)] = data.GetUseInSummary(i);
+    // Tells every view (the summary page rebuilds the summary); the summary is
+    // built here as well, so what it refuses is known whoever listens.
+    data.SetUseInSummary(series, switchOn ? 1 : 0);
+    m_doc.Summary().BuildSummary(data);
+    SyncGrippers();
+    if (!switchOn) return;
+    bool changed = false;
+    for (int i = 0; i < data.GetCount() && !changed; ++i)
+        changed = data.GetUseInSummary(i) != before[static_cast<std::size_t>(i)];
+    if (!changed && !m_notAddedSuppressed) m_notAddedSuppressed = m_ui->RunSeriesNotAdded(this);
+}
+
+TChooserPlacement CSeriesView::PlacementOf(const QRect& viewportRect, int mouseX) const {
+    const QPoint topLeft = m_grid->viewport()->mapToGlobal(viewportRect.topLeft());
+    TChooserPlacement where;
+    where.mouseX = mouseX;
+    where.left = topLeft.x();
+    where.right = topLeft.x() + viewportRect.width();
+    where.bottom = topLeft.y() + viewportRect.height();
+    return where;
+}
+
+void CSeriesView::Announce(const std::vector<int>& changed) {
+    if (changed.size() <= 1) {
+        for (int series : changed) m_doc.NotifyViews(nullptr, series);
+        return;
+    }
+    // Many series at once: this table refreshes their rows, the other views
+    // hear one notice instead of one per series.
+    if (SeriesCount() != m_rowsBuilt) {
+        Rebuild();
+    } else {
+        for (int series : changed) RefreshRows(series);
+        ApplySortIndicator();
+    }
+    m_doc.NotifyViews(this, -1);
+    emit commandStateChanged();
+}
+
+void CSeriesView::DetailClicked(int series) {
+    CGridCellSeries* cell = DetailCell(series);
+    if (!cell) return;
+    const int area = cell->ClickedArea();
+    if (area == CSeriesDetailPainter::kAreaNone) return;
+    CHammerData& data = m_doc.WorkingData();
+    const QRect cellRect = m_grid->CellRect(DetailRow(series), 1);
+    const QRect textRect = cell->ClickedRect().translated(cellRect.topLeft());
+    const int mouseX = m_grid->viewport()->mapToGlobal(cellRect.topLeft() + cell->ClickedPoint()).x();
+    const TChooserPlacement where = PlacementOf(textRect, mouseX);
+    CSeriesChoosers choosers(m_doc, *m_ui, this);
+    bool changed = false;
+    switch (area) {
+        case CSeriesDetailPainter::kAreaOrder:
+            data.SetDiagramOrder(
+                series, static_cast<std::int16_t>(1 - CSeriesDetailPainter::EffectiveOrder(data, series)));
+            changed = true;
+            break;
+        case CSeriesDetailPainter::kAreaComment: {
+            const auto comment = m_ui->RunComment(this, data.GetComment(series));
+            if (comment) {
+                m_doc.SetSeriesComment(series, *comment, this);
+                RefreshSeries(series);
+            }
+            break;
+        }
+        case CSeriesDetailPainter::kAreaMode: {
+            std::uint8_t mode = 0;
+            if (choosers.ChooseAveragingMode(where, mode)) {
+                data.SetAveragingMode(series, mode);
+                changed = true;
+            }
+            break;
+        }
+        case CSeriesDetailPainter::kAreaCurve: {
+            const bool typeN = data.IsTypeN(series);
+            int curve = 0;
+            if (choosers.ChooseCurve(where, typeN, !typeN, curve)) {
+                data.ChangeCurve(series, curve, m_doc.CurveLibrary(), &m_doc.OriginalData());
+                changed = true;
+            }
+            break;
+        }
+        case CSeriesDetailPainter::kAreaForm: {
+            std::uint8_t code = 0;
+            if (choosers.ChooseFormFactor(where, data.GetFormCode(series), data.GetUnit(series) == kUnitPSI,
+                                          code)) {
+                data.SetFormCode(series, code);
+                changed = true;
+            }
+            break;
+        }
+        case CSeriesDetailPainter::kAreaCarbonation: {
+            std::uint8_t code = 0;
+            if (choosers.ChooseCarbonation(where, data.GetCarbonationCode(series),
+                                           data.GetUnit(series) == kUnitPSI, code)) {
+                data.SetCarbonationCode(series, code);
+                changed = true;
+            }
+            break;
+        }
+        case CSeriesDetailPainter::kAreaUnit: {
+            std::uint8_t unit = 0;
+            if (choosers.ChooseUnit(where, data.GetAveragingMode(series) == kModeSingle, unit)) {
+                data.SetUnit(series, unit);
+                changed = true;
+            }
+            break;
+        }
+        default:
+            break;
+    }
+    if (changed && series < SeriesCount()) m_doc.NotifyViews(nullptr, series);
+    // The rows may have been rebuilt meanwhile: ask for the cell again.
+    if (CGridCellSeries* again = DetailCell(series)) {
+        again->SetHoveredArea(0);
+        m_grid->GridModel()->RowChanged(DetailRow(series));
+    }
+}
+
+// --- Right clicks ----------------------------------------------------------------------------------------
+
+void CSeriesView::RightClick(int row, int column, const QPoint& globalPos) {
+    if (row < 0 || row / 2 >= SeriesCount() || row / 2 >= m_rowsBuilt) {
+        ContextMenu(false, globalPos);
+        return;
+    }
+    const int series = row / 2;
+    const bool mainRow = row % 2 == 0;
+    if (mainRow && !m_grid->IsRowSelected(row)) {
+        m_grid->SelectRows({MainRow(series), DetailRow(series)}, false);
+        m_grid->selectionModel()->setCurrentIndex(m_grid->GridModel()->index(row, column),
+                                                  QItemSelectionModel::NoUpdate);
+    }
+    if (column == Report::kColImpactCounter) {
+        ContextMenu(true, globalPos);
+        return;
+    }
+    if (!mainRow) return;
+    switch (column) {
+        case Report::kColDateTime:
+        case Report::kColMeanValue:
+        case Report::kColAveragingMode:
+        case Report::kColUpperOutliers:
+        case Report::kColLowerOutliers:
+        case Report::kColCurve:
+        case Report::kColForm:
+        case Report::kColCarbonation:
+            OpenChooser(series, column, globalPos);
+            break;
+        default:
+            break;
+    }
+}
+
+void CSeriesView::ContextMenu(bool full, const QPoint& globalPos) {
+    const bool selection = HasSelection();
+    std::vector<TChooserItem> items;
+    if (full) {
+        items.push_back(MenuItem(59401, kMenuExpandAll));
+        items.push_back(MenuItem(59402, kMenuCollapseAll));
+        items.push_back(TChooserItem::Separator());
+        items.push_back(MenuItem(59470, kMenuUseAll));
+        items.push_back(MenuItem(59471, kMenuRemoveAll));
+        items.push_back(TChooserItem::Separator());
+    }
+    items.push_back(MenuItem(59607, kMenuCut, selection));
+    items.push_back(MenuItem(59608, kMenuCopy, selection));
+    items.push_back(MenuItem(59609, kMenuPaste, CanPaste()));
+    items.push_back(TChooserItem::Separator());
+    items.push_back(MenuItem(59610, kMenuDelete, selection));
+    switch (m_ui->RunContextMenu(this, items, globalPos)) {
+        case kMenuExpandAll:
+            ExpandAll();
+            break;
+        case kMenuCollapseAll:
+            CollapseAll();
+            break;
+        case kMenuUseAll:
+            UseAllInSummary(true);
+            break;
+        case kMenuRemoveAll:
+            UseAllInSummary(false);
+            break;
+        case kMenuCut:
+            Cut();
+            break;
+        case kMenuCopy:
+            Copy();
+            break;
+        case kMenuPaste:
+            Paste();
+            break;
+        case kMenuDelete:
+            Delete();
+            break;
+        default:
+            break;
+    }
+}
+
+void CSeriesView::OpenChooser(int clicked, int column, const QPoint& globalPos) {
+    CHammerData& data = m_doc.WorkingData();
+    const std::vector<std::uint8_t> flags = SelectedSeries(false);
+    std::vector<int> selected;
+    for (int i = 0; i < static_cast<int>(flags.size()); ++i)
+        if (flags[static_cast<std::size_t>(i)]) selected.push_back(i);
+    if (selected.empty()) return;
+    const TChooserPlacement where = PlacementOf(m_grid->CellRect(MainRow(clicked), column), globalPos.x());
+    CSeriesChoosers choosers(m_doc, *m_ui, this);
+    const bool clickedInch = data.GetUnit(clicked) == kUnitPSI;
+    auto allSingle = [&] {
+        return std::all_of(selected.begin(), selected.end(),
+                           [&](int i) { return data.GetAveragingMode(i) == kModeSingle; });
+    };
+    std::vector<int> changed;
+
+    switch (column) {
+        case Report::kColDateTime: {
+            const auto offset = m_ui->RunAdjustTime(this, data.GetDateTime(clicked), m_dtFormat);
+            if (offset && *offset != 0) m_doc.AdjustTime(flags, *offset);
+            return;
+        }
+        case Report::kColMeanValue: {
+            std::uint8_t unit = 0;
+            if (!choosers.ChooseUnit(where, allSingle(), unit)) return;
+            for (int i : selected) {
+                // A Single series can only show R or Q.
+                if (data.GetAveragingMode(i) != kModeSingle || unit == kUnitR || unit == kUnitQ) {
+                    data.SetUnit(i, unit);
+                    changed.push_back(i);
+                }
+            }
+            Announce(changed);
+            m_doc.Summary().BuildSummary(data);
+            SyncGrippers();
+            return;
+        }
+        case Report::kColAveragingMode: {
+            if (allSingle()) {
+                if (selected.size() < 2) return;
+                TChooserItem merge = MenuItem(59473, 1);
+                if (m_ui->RunChooserMenu(this, EChooserStrip::kNone, {merge}, where) == 1) CreateOneSeries();
+                return;
+            }
+            std::uint8_t mode = 0;
+            if (!choosers.ChooseAveragingMode(where, mode)) return;
+            for (int i : selected) {
+                if (data.GetAveragingMode(i) == kModeSingle) continue;
+                data.SetAveragingMode(i, mode);  // refuses Mean JGJ below 7 readings
+                changed.push_back(i);
+            }
+            break;
+        }
+        case Report::kColUpperOutliers:
+        case Report::kColLowerOutliers: {
+            const bool upper = column == Report::kColUpperOutliers;
+            int most = data.GetReadingCount(clicked);
+            for (int i : selected) most = std::max(most, data.GetReadingCount(i));
+            if (most < 2) return;
+            const int current = upper ? data.GetUpperOutliers(clicked) : data.GetLowerOutliers(clicked);
+            std::uint8_t count = 0;
+            const bool chosen = upper ? choosers.ChooseUpperOutliers(current, most - 1, count)
+                                      : choosers.ChooseLowerOutliers(current, most - 1, count);
+            if (!chosen) return;
+            for (int i : selected) {
+                // The model keeps the old count where no reading would remain.
+                if (upper)
+                    data.SetUpperOutliers(i, count);
+                else
+                    data.SetLowerOutliers(i, count);
+                changed.push_back(i);
+            }
+            break;
+        }
+        case Report::kColCurve: {
+            const bool typeN =
+                std::any_of(selected.begin(), selected.end(), [&](int i) { return data.IsTypeN(i); });
+            const bool typeL =
+                std::any_of(selected.begin(), selected.end(), [&](int i) { return !data.IsTypeN(i); });
+            int curve = 0;
+            if (!choosers.ChooseCurve(where, typeN, typeL, curve)) return;
+            for (int i : selected) {
+                data.ChangeCurve(i, curve, m_doc.CurveLibrary(), &m_doc.OriginalData());
+                changed.push_back(i);
+            }
+            break;
+        }
+        case Report::kColForm: {
+            std::uint8_t code = 0;
+            if (!choosers.ChooseFormFactor(where, data.GetFormCode(clicked), clickedInch, code)) return;
+            for (int i : selected) {
+                data.SetFormCode(i, code);
+                changed.push_back(i);
+            }
+            break;
+        }
+        case Report::kColCarbonation: {
+            std::uint8_t code = 0;
+            if (!choosers.ChooseCarbonation(where, data.GetCarbonationCode(clicked), clickedInch, code))
+                return;
+            for (int i : selected) {
+                data.SetCarbonationCode(i, code);
+                changed.push_back(i);
+            }
+            break;
+        }
+        default:
+            return;
+    }
+    Announce(changed);
+}

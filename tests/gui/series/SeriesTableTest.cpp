@@ -1,0 +1,730 @@
+// The series table: its texts, sorting, selection, the choosers applied to
+// the selected series, and the editing commands through the document.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QFile>
+#include <QHeaderView>
+#include <QMimeData>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTest>
+
+#include "SeriesTestSupport.h"
+#include "ui/grid/GridCellBar.h"
+#include "ui/grid/GridView.h"
+#include "views/series/ColorScheme.h"
+#include "views/series/GridCellDetailGripper.h"
+#include "views/series/SeriesView.h"
+
+namespace {
+
+using namespace SeriesTest;
+
+class SeriesTable : public ::testing::Test {
+  protected:
+    CDocScope scope;
+    CScriptedUi ui;
+    std::unique_ptr<CSeriesView> view;
+
+    CSeriesView& Open(bool energy = false) {
+        view = std::make_unique<CSeriesView>(*scope.doc, energy, 0, &scope.clipboard);
+        view->SetUserInterface(&ui);
+        view->resize(1500, 800);
+        view->show();
+        QApplication::processEvents();
+        return *view;
+    }
+    CGridView& Grid() { return *view->Grid(); }
+    QString Text(int series, int column) { return Grid().Cell(CSeriesView::MainRow(series), column)->Text(); }
+    QString ExportText(int series, int column) {
+        return Grid().Cell(CSeriesView::MainRow(series), column)->ExportText();
+    }
+    std::vector<std::u16string> Names() {
+        std::vector<std::u16string> names;
+        for (int i = 0; i < scope.Data().GetCount(); ++i) names.push_back(scope.Data().GetName(i));
+        return names;
+    }
+    void Select(std::initializer_list<int> series) {
+        std::vector<int> rows;
+        for (int s : series) rows.push_back(CSeriesView::MainRow(s));
+        Grid().SelectRows(rows, false);
+    }
+    void ClickHeader(int column) {
+        QHeaderView* header = Grid().horizontalHeader();
+        const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+        QApplication::processEvents();  // the refill is posted
+    }
+    // The gripper as the grid shows it (its row is made when asked for).
+    CGridCellDetailGripper* GripperOf(int series) {
+        return dynamic_cast<CGridCellDetailGripper*>(Grid().Cell(CSeriesView::MainRow(series), 0));
+    }
+    void RightClick(int series, int column) {
+        view->RightClick(CSeriesView::MainRow(series), column, QPoint(500, 300));
+    }
+};
+
+TEST_F(SeriesTable, RowsAndColumnsFollowTheDocument) {
+    scope.Add({.name = u"A", .q = {40, 41}});
+    scope.Add({.name = u"B", .q = {40, 41}});
+    Open();
+    EXPECT_EQ(4, Grid().GridModel()->RowCount());
+    EXPECT_EQ(12, Grid().GridModel()->ColumnCount());
+    EXPECT_EQ(22, Grid().RowHeight(0));
+    EXPECT_EQ(0, Grid().RowHeight(1));  // collapsed detail rows take no room
+    EXPECT_EQ(26, Grid().HeaderHeight());
+    // Every main-row cell is read-only but the name.
+    for (int c = 0; c < 12; ++c) EXPECT_EQ(c != 1, Grid().Cell(0, c)->IsReadOnly()) << c;
+    EXPECT_EQ(CColorScheme::RowLight(), Grid().Cell(0, 5)->Background());
+    // A new series arrives: the table is rebuilt.
+    scope.Add({.name = u"C", .q = {40}});
+    scope.Loaded();
+    EXPECT_EQ(6, Grid().GridModel()->RowCount());
+    EXPECT_EQ(QStringLiteral("C"), Text(2, 1));
+}
+
+TEST_F(SeriesTable, TheTextsOfEveryColumnForm) {
+    scope.Add({.impactCounter = 17, .name = u"Wall A", .q = {40, 40, 41, 41}, .energy = 510});
+    scope.Add({.unit = kUnitMPa, .q = {12, 13}});  // below the curve's range
+    scope.Add({.unit = kUnitMPa, .q = {70, 71}});  // above it
+    scope.Add({.mode = kModeMedianEN, .q = {40, 40, 40, 40, 40, 40, 40, 20, 20, 60}});
+    scope.Add({.q = {40}});  // one reading
+    Open(true);
+    const std::vector<QString> plain = {
+        "17",  "Wall A",         "05/04/2023 1:07 PM", "34.5 N/mm\u00B2", "Mean",   "0",    "0",
+        "4/4", "1.0 N/mm\u00B2", "B-TOLVEX",           "Cube 150mm",      "0.0 mm", "0.51",
+    };
+    ASSERT_EQ(13, Grid().GridModel()->ColumnCount());
+    for (int c = 0; c < 13; ++c) EXPECT_EQ(plain[static_cast<std::size_t>(c)], Text(0, c)) << c;
+    EXPECT_EQ(QStringLiteral("\r\n17\t"), ExportText(0, 0));
+    EXPECT_EQ(QStringLiteral("Valid\t34.5\tN/mm\u00B2\t"), ExportText(0, 3));
+    EXPECT_EQ(QStringLiteral("4\t4\t"), ExportText(0, 7));
+    EXPECT_EQ(QStringLiteral("Cube 150mm\t1.00\t"), ExportText(0, 10));
+    EXPECT_EQ(QStringLiteral("0.0\tmm\t1.00\t"), ExportText(0, 11));
+
+    // Conversion not possible: the text, the export text and tooltip kind 2.
+    EXPECT_EQ(QStringLiteral("Conversion to MPa not possible (12.5 Q)"), Text(1, 3));
+    EXPECT_EQ(QStringLiteral("Conversion not possible\t12.5\tQ\t"), ExportText(1, 3));
+    const TGridTooltip low = Grid().Cell(CSeriesView::MainRow(1), 3)->Tooltip();
+    EXPECT_EQ(QStringLiteral("Conversion not possible"), low.title);
+    EXPECT_EQ(QStringLiteral("The measured Q-Value (12.5 Q) is too low to convert using the conversion curve "
+                             "B-TOLVEX.\n\nValid range: 19 to 61 Q."),
+              low.body);
+    EXPECT_TRUE(Grid().Cell(CSeriesView::MainRow(2), 3)->Tooltip().body.contains(QStringLiteral("too high")));
+
+    // An invalid Median EN series: the text in brackets, tooltip kind 0.
+    EXPECT_TRUE(Text(3, 3).startsWith(QStringLiteral("Invalid series ("))) << Utf8(Text(3, 3));
+    const TGridTooltip invalid = Grid().Cell(CSeriesView::MainRow(3), 3)->Tooltip();
+    EXPECT_EQ(QStringLiteral("Invalid series with averaging mode set to median EN"), invalid.title);
+    EXPECT_TRUE(
+        invalid.body.endsWith(QStringLiteral("30% (10 total, 3 invalid) of all measurements invalid.")))
+        << Utf8(invalid.body);
+    EXPECT_EQ(QStringLiteral("7/10"), Text(3, 7));
+    auto* bar = dynamic_cast<CGridCellBar*>(Grid().Cell(CSeriesView::MainRow(3), 3));
+    ASSERT_NE(nullptr, bar);
+    EXPECT_EQ(CColorScheme::OutlierBar(), bar->BarColor());
+    EXPECT_EQ(CColorScheme::InvalidBarSelected(), bar->BarColorSelected());
+    auto* validBar = dynamic_cast<CGridCellBar*>(Grid().Cell(0, 3));
+    ASSERT_NE(nullptr, validBar);
+    EXPECT_EQ(CColorScheme::NormalBar(), validBar->BarColor());
+    EXPECT_DOUBLE_EQ(40.5, validBar->Value());
+
+    // One reading: no standard deviation.
+    EXPECT_EQ(QStringLiteral("--"), Text(4, 8));
+    EXPECT_EQ(QStringLiteral("--\t"), ExportText(4, 8));
+    // Tooltip kind 1 on the averaging mode.
+    EXPECT_EQ(QStringLiteral("Averaging mode: Arithmetic mean"), Grid().Cell(0, 4)->Tooltip().title);
+}
+
+TEST_F(SeriesTable, HeaderCaptionsAndExportCaptions) {
+    struct SCase {
+        bool energy;
+        int columns;
+        const char* carbonationExport;
+        const char* lastExport;
+    };
+    const SCase cases[] = {
+        {false, 12, "Carb. depth\tCarb. depth unit\tCarb-Factor\tSerial\tComment\tQ-Values\t",
+         "Carb. depth\tCarb. depth unit\tCarb-Factor\tSerial\tComment\tQ-Values\t"},
+        {true, 13, "Carb. depth\tCarb. depth unit\tCarb-Factor\t", "Energy\tSerial\tComment\tQ-Values"},
+    };
+    scope.Add({.q = {40}});
+    for (const SCase& c : cases) {
+        Open(c.energy);
+        CGridModel* model = Grid().GridModel();
+        ASSERT_EQ(c.columns, model->ColumnCount());
+        EXPECT_EQ(QString::fromUtf8(c.lastExport), model->ExportCaption(c.columns - 1));
+        EXPECT_EQ(QString::fromUtf8(c.carbonationExport), model->ExportCaption(11));
+        EXPECT_EQ(QStringLiteral("Impact counter"), model->Caption(0));
+        EXPECT_EQ(QStringLiteral("Status\tMean value\tUnit\t"), model->ExportCaption(3));
+        EXPECT_EQ(QStringLiteral("Carb. depth"), model->Caption(11));  // no series in the newer format
+    }
+    scope.Add({.q = {40}, .deviceType = kTypeNNew, .newFormat = 1});
+    scope.Loaded();
+    EXPECT_EQ(QStringLiteral("Carbonation factor"), Grid().GridModel()->Caption(11));
+    // The energy column comes and goes with the option.
+    view->SetOptions(false, 0);
+    EXPECT_EQ(12, Grid().GridModel()->ColumnCount());
+    view->SetOptions(true, 0x0303);
+    EXPECT_EQ(13, Grid().GridModel()->ColumnCount());
+    EXPECT_EQ(QStringLiteral("04.05.2023 13:07"), Text(0, 2));  // the other date and time patterns
+}
+
+TEST_F(SeriesTable, AnEmptyDocumentShowsOnlyTheHeader) {
+    Open();
+    EXPECT_EQ(0, Grid().GridModel()->RowCount());
+    EXPECT_EQ(12, Grid().GridModel()->ColumnCount());
+    view->SelectAll();
+    for (int request : {CSeriesView::kCanSelectAll, CSeriesView::kCanCopy, CSeriesView::kCanCut,
+                        CSeriesView::kCanDelete, CSeriesView::kCanCopyPicture, CSeriesView::kCanPaste})
+        EXPECT_EQ(0, view->PageRequest(request)) << request;
+    ClickHeader(1);
+    EXPECT_EQ(0, scope.Data().GetSortKey());
+    EXPECT_EQ(-1, Grid().SortColumn());
+    EXPECT_EQ(QStringLiteral("Selected objects: 0      Total objects: 0        "), view->SelectionText());
+}
+
+TEST_F(SeriesTable, HeaderClicksSortAscendingThenDescendingThenAscendingAgain) {
+    scope.Add({.impactCounter = 2, .name = u"B", .dateTime = kMay4, .q = {40}});
+    scope.Add({.impactCounter = 3, .name = u"C", .dateTime = kMay4 + 100, .q = {30}});
+    scope.Add({.impactCounter = 1, .name = u"A", .dateTime = kMay4 - 100, .q = {50}});
+    Open();
+    struct SStep {
+        int column;
+        std::uint8_t key;
+        std::vector<std::u16string> order;
+        bool ascending;
+    };
+    const SStep steps[] = {
+        {1, 5, {u"A", u"B", u"C"}, true}, {1, 6, {u"C", u"B", u"A"}, false}, {1, 5, {u"A", u"B", u"C"}, true},
+        {0, 1, {u"A", u"B", u"C"}, true}, {0, 2, {u"C", u"B", u"A"}, false}, {3, 7, {u"C", u"B", u"A"}, true},
+        {2, 3, {u"A", u"B", u"C"}, true},
+    };
+    for (const SStep& s : steps) {
+        ClickHeader(s.column);
+        EXPECT_EQ(s.key, scope.Data().GetSortKey()) << s.column;
+        EXPECT_EQ(s.order, Names()) << s.column;
+        EXPECT_EQ(s.column, Grid().SortColumn());
+        EXPECT_EQ(s.ascending, Grid().SortAscending());
+        EXPECT_EQ(Q(s.order[0]), Text(0, 1));  // the rows follow
+    }
+}
+
+TEST_F(SeriesTable, ColumnWidthsStayAfterASortAndAreSizedAgainOnceTheDocumentIsEmpty) {
+    scope.Add({.name = u"B", .q = {40}});
+    scope.Add({.name = u"A", .q = {30}});
+    Open();
+    std::vector<int> mine;
+    for (int c = 0; c < 12; ++c) {
+        Grid().SetColumnWidth(c, 60 + 7 * c);
+        mine.push_back(60 + 7 * c);
+    }
+    ClickHeader(1);
+    EXPECT_EQ(mine, Grid().ColumnWidths());
+    EXPECT_EQ(mine, view->SavedColumnWidths());
+    // A change of one series leaves them alone too.
+    scope.doc->SetSeriesName(0, u"renamed");
+    EXPECT_EQ(mine, Grid().ColumnWidths());
+
+    scope.Data().DeleteSeries(1);
+    scope.Data().DeleteSeries(0);
+    scope.Loaded();
+    EXPECT_TRUE(view->SavedColumnWidths().empty());
+    scope.Add({.name = u"A rather long name for the name column", .q = {30}});
+    scope.Loaded();
+    EXPECT_NE(mine, Grid().ColumnWidths());
+    EXPECT_GT(Grid().ColumnWidth(1), QFontMetrics(Grid().font()).horizontalAdvance(Text(0, 1)));
+}
+
+TEST_F(SeriesTable, TheSortIndicatorFollowsTheDocumentsSortOrder) {
+    scope.Add({.q = {40}});
+    scope.Add({.q = {40}});
+    struct SCase {
+        std::uint8_t key;
+        int column;
+        bool ascending;
+    };
+    const SCase cases[] = {{0, -1, true},  {1, 0, true},  {4, 2, false},
+                           {16, 8, false}, {17, 7, true}, {25, -1, true}};  // the energy column is not there
+    Open();
+    for (const SCase& c : cases) {
+        scope.Data().SetSortKey(c.key);
+        scope.Loaded();
+        EXPECT_EQ(c.column, Grid().SortColumn()) << int(c.key);
+        if (c.column >= 0) {
+            EXPECT_EQ(c.ascending, Grid().SortAscending()) << int(c.key);
+        }
+    }
+}
+
+TEST_F(SeriesTable, SelectionCountsSeriesAndKeepsMainAndDetailRowsTogether) {
+    for (int i = 0; i < 3; ++i) scope.Add({.q = {40}});
+    Open();
+    Select({0, 2});
+    EXPECT_TRUE(Grid().IsRowSelected(1));  // detail rows come along
+    EXPECT_TRUE(Grid().IsRowSelected(5));
+    EXPECT_FALSE(Grid().IsRowSelected(3));
+    EXPECT_EQ(QStringLiteral("Selected objects: 2      Total objects: 3        "), view->SelectionText());
+    EXPECT_EQ((std::vector<std::uint8_t>{1, 0, 1}), view->SelectedSeries(false));
+    // Selecting a detail row selects its main row.
+    Grid().SelectRows({3}, true);
+    EXPECT_TRUE(Grid().IsRowSelected(2));
+    Grid().selectionModel()->select(Grid().GridModel()->index(0, 0),
+                                    QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
+    EXPECT_FALSE(Grid().IsRowSelected(1));
+    EXPECT_EQ(1, view->PageRequest(CSeriesView::kCanCopy));
+    view->SelectAll();
+    EXPECT_EQ(QStringLiteral("Selected objects: 3      Total objects: 3        "), view->SelectionText());
+}
+
+TEST_F(SeriesTable, RenamingInPlaceRenamesTheSeries) {
+    scope.Add({.name = u"old", .q = {40}});
+    Open();
+    CGridModel* model = Grid().GridModel();
+    EXPECT_TRUE(model->flags(model->index(0, 1)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model->flags(model->index(0, 2)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(model->setData(model->index(0, 2), QStringLiteral("no")));
+    ASSERT_TRUE(model->setData(model->index(0, 1), QStringLiteral("Pillar 3")));
+    EXPECT_EQ(u"Pillar 3", scope.Data().GetName(0));
+    EXPECT_EQ(QStringLiteral("Pillar 3"), Text(0, 1));
+    EXPECT_TRUE(scope.doc->IsModified());
+}
+
+TEST_F(SeriesTable, TheUnitChooserChangesOnlyWhatASeriesCanShow) {
+    scope.Add({.mode = kModeSingle, .unit = kUnitQ, .q = {40}});
+    scope.Add({.q = {40, 41}});
+    scope.Add({.mode = kModeSingle, .unit = kUnitQ, .q = {42}});
+    Open();
+    Select({0, 1});
+    ui.menuAnswers = {6};  // MPa
+    RightClick(1, Report::kColMeanValue);
+    ASSERT_EQ(1u, ui.menus.size());
+    EXPECT_EQ(EChooserStrip::kUnit, ui.menus[0].strip);
+    EXPECT_EQ(6u, ui.menus[0].items.size());
+    EXPECT_EQ(kUnitQ, scope.Data().GetUnit(0));
+    EXPECT_EQ(kUnitMPa, scope.Data().GetUnit(1));
+    EXPECT_EQ(kUnitQ, scope.Data().GetUnit(2));
+    EXPECT_TRUE(Text(1, 3).endsWith(QStringLiteral("MPa"))) << Utf8(Text(1, 3));
+    EXPECT_TRUE(Grid().IsRowSelected(0));  // the selection stays
+
+    // Only Single series selected: R and Q alone.
+    Select({0, 2});
+    ui.menuAnswers = {1};
+    RightClick(0, Report::kColMeanValue);
+    ASSERT_EQ(2u, ui.menus.size());
+    ASSERT_EQ(2u, ui.menus[1].items.size());
+    EXPECT_EQ(u"R", ui.menus[1].items[0].text);
+    EXPECT_EQ(u"Q", ui.menus[1].items[1].text);
+    EXPECT_EQ(kUnitR, scope.Data().GetUnit(0));
+    EXPECT_EQ(kUnitR, scope.Data().GetUnit(2));
+}
+
+TEST_F(SeriesTable, TheModeChooserLeavesSingleSeriesAloneAndTheModelRefusesJgjBelowSeven) {
+    scope.Add({.q = Readings(6)});
+    scope.Add({.q = Readings(7)});
+    scope.Add({.mode = kModeSingle, .q = {40}});
+    Open();
+    Select({0, 1, 2});
+    ui.menuAnswers = {kModeMeanJGJ};
+    RightClick(0, Report::kColAveragingMode);
+    ASSERT_EQ(1u, ui.menus.size());
+    EXPECT_EQ(6u, ui.menus[0].items.size());
+    EXPECT_EQ(kModeMean, scope.Data().GetAveragingMode(0));
+    EXPECT_EQ(kModeMeanJGJ, scope.Data().GetAveragingMode(1));
+    EXPECT_EQ(kModeSingle, scope.Data().GetAveragingMode(2));
+    EXPECT_EQ(QStringLiteral("Mean JGJ"), Text(1, 4));
+}
+
+TEST_F(SeriesTable, TheModeChooserOfSingleSeriesOffersToMergeThem) {
+    scope.Add({.mode = kModeSingle, .q = {40}});
+    scope.Add({.mode = kModeSingle, .q = {41}});
+    scope.Add({.mode = kModeSingle, .q = {42}});
+    Open();
+    // One Single series: nothing at all.
+    Select({1});
+    RightClick(1, Report::kColAveragingMode);
+    EXPECT_TRUE(ui.menus.empty());
+    // Two: only the merge.
+    Select({0, 1});
+    ui.menuAnswers = {1};
+    scope.prompt.answers = {Text::MsgResult::Yes};
+    RightClick(0, Report::kColAveragingMode);
+    ASSERT_EQ(1u, ui.menus.size());
+    ASSERT_EQ(1u, ui.menus[0].items.size());
+    EXPECT_EQ(u"Create one series from the selected single series", ui.menus[0].items[0].text);
+    EXPECT_EQ((std::vector<unsigned>{59475}), scope.prompt.ShownIds());
+    EXPECT_EQ(2, scope.Data().GetCount());
+    EXPECT_EQ(2, scope.Data().GetReadingCount(0));
+    EXPECT_EQ(4, Grid().GridModel()->RowCount());  // rebuilt
+}
+
+TEST_F(SeriesTable, MergingAHundredIsRefusedNinetyNineAreMerged) {
+    for (int i = 0; i < 100; ++i) scope.Add({.mode = kModeSingle, .q = {30.0 + i % 20}});
+    Open();
+    view->SelectAll();
+    EXPECT_FALSE(view->CreateOneSeries());
+    EXPECT_EQ((std::vector<unsigned>{59510}), scope.prompt.ShownIds());
+    EXPECT_EQ(100, scope.Data().GetCount());
+
+    std::vector<int> rows;
+    for (int i = 0; i < 99; ++i) rows.push_back(CSeriesView::MainRow(i));
+    Grid().SelectRows(rows, false);
+    scope.prompt.answers = {Text::MsgResult::Yes};
+    EXPECT_EQ(1, view->PageRequest(CSeriesView::kCreateOneSeries));
+    EXPECT_EQ(2, scope.Data().GetCount());
+    EXPECT_EQ(99, scope.Data().GetReadingCount(0));
+    EXPECT_EQ(4, Grid().GridModel()->RowCount());
+}
+
+TEST_F(SeriesTable, OutlierSlidersAndTheOtherChoosers) {
+    scope.Add({.q = Readings(5)});
+    scope.Add({.q = Readings(9)});
+    Open();
+    Select({0, 1});
+    // The largest allowed count comes from the series with the most readings.
+    ui.sliderAnswers = {6};
+    RightClick(0, Report::kColUpperOutliers);
+    ASSERT_EQ(1u, ui.sliders.size());
+    EXPECT_EQ(8, ui.sliders[0].maximum);
+    EXPECT_EQ(0, ui.sliders[0].value);
+    EXPECT_EQ(0, scope.Data().GetUpperOutliers(0));  // would leave no reading: kept
+    EXPECT_EQ(6, scope.Data().GetUpperOutliers(1));
+
+    ui.menuAnswers = {3};  // cube 100 mm
+    RightClick(1, Report::kColForm);
+    EXPECT_EQ(2, scope.Data().GetFormCode(0));
+    EXPECT_EQ(2, scope.Data().GetFormCode(1));
+    ui.menuAnswers = {5};  // 2.0 mm
+    RightClick(1, Report::kColCarbonation);
+    EXPECT_EQ(4, scope.Data().GetCarbonationCode(0));
+    EXPECT_EQ(QStringLiteral("2.0 mm"), Text(0, 11));
+    ui.menuAnswers = {3};  // C-TOLVEX
+    RightClick(0, Report::kColCurve);
+    EXPECT_EQ(2, scope.Data().GetCurveId(0));
+    EXPECT_EQ(2, scope.Data().GetCurveId(1));
+    EXPECT_EQ(QStringLiteral("C-TOLVEX"), Text(1, 9));
+    // Columns without a chooser open nothing.
+    const std::size_t menus = ui.menus.size();
+    for (int column : {1, 7, 8}) RightClick(0, column);
+    EXPECT_EQ(menus, ui.menus.size());
+    EXPECT_TRUE(ui.contextMenus.empty());
+}
+
+TEST_F(SeriesTable, AdjustingTheTimeOfTheSelectedSeries) {
+    scope.Add({.dateTime = 1000, .q = {40}});
+    scope.Add({.dateTime = 5000, .q = {40}});
+    scope.Add({.dateTime = 9000, .q = {40}});
+    Open();
+    Select({1, 2});
+    ui.timeAnswers = {3600};
+    RightClick(2, Report::kColDateTime);
+    ASSERT_EQ(1u, ui.adjustTimes.size());
+    EXPECT_EQ(9000u, ui.adjustTimes[0]);  // the clicked series' stamp
+    EXPECT_EQ(1000u, scope.Data().GetDateTime(0));
+    EXPECT_EQ(8600u, scope.Data().GetDateTime(1));
+    EXPECT_EQ(12600u, scope.Data().GetDateTime(2));
+    // Cancelled: nothing.
+    RightClick(2, Report::kColDateTime);
+    EXPECT_EQ(12600u, scope.Data().GetDateTime(2));
+}
+
+TEST_F(SeriesTable, RightClickingAnUnselectedRowSelectsItFirst) {
+    scope.Add({.q = {40}});
+    scope.Add({.q = {40}});
+    Open();
+    Select({0});
+    RightClick(1, Report::kColName);
+    EXPECT_FALSE(Grid().IsRowSelected(0));
+    EXPECT_TRUE(Grid().IsRowSelected(2));
+    EXPECT_TRUE(Grid().IsRowSelected(3));
+}
+
+TEST_F(SeriesTable, ContextMenus) {
+    scope.Add({.q = {40}});
+    scope.Add({.q = {41}});
+    Open();
+    auto texts = [](const std::vector<TChooserItem>& items) {
+        std::vector<std::string> out;
+        for (const TChooserItem& i : items)
+            out.push_back(i.separator ? "-" : Utf8(Q(i.text)) + (i.enabled ? "" : " (greyed)"));
+        return out;
+    };
+    // Nothing selected, nothing on the clipboard: all four greyed.
+    view->RightClick(-1, 3, QPoint(10, 10));
+    ASSERT_EQ(1u, ui.contextMenus.size());
+    EXPECT_EQ(
+        (std::vector<std::string>{"Cut (greyed)", "Copy (greyed)", "Paste (greyed)", "-", "Delete (greyed)"}),
+        texts(ui.contextMenus[0]));
+    // Column 0 of a data row: the whole menu; its row is selected.
+    RightClick(1, 0);
+    ASSERT_EQ(2u, ui.contextMenus.size());
+    EXPECT_EQ((std::vector<std::string>{"Expand all", "Collapse all", "-", "Use all series for summary",
+                                        "Remove all series from summary", "-", "Cut", "Copy",
+                                        "Paste (greyed)", "-", "Delete"}),
+              texts(ui.contextMenus[1]));
+    // Choosing "Copy" copies; then Paste is offered.
+    ui.menuAnswers = {6};
+    view->RightClick(-2, -1, QPoint(10, 10));
+    EXPECT_TRUE(scope.clipboard.HasData(Doc::kClipboardFormatName));
+    view->RightClick(-2, -1, QPoint(10, 10));
+    EXPECT_EQ("Paste", texts(ui.contextMenus.back())[2]);
+}
+
+TEST_F(SeriesTable, DeleteAsksCutNever) {
+    for (int i = 0; i < 4; ++i)
+        scope.Add({.name = std::u16string(1, static_cast<char16_t>(u'A' + i)), .q = {40}});
+    Open();
+    Select({1});
+    // The Delete key asks; No keeps the series.
+    scope.prompt.answers = {Text::MsgResult::No};
+    QTest::keyClick(&Grid(), Qt::Key_Delete);
+    QApplication::processEvents();
+    EXPECT_EQ((std::vector<unsigned>{59455}), scope.prompt.ShownIds());
+    EXPECT_EQ(4, scope.Data().GetCount());
+    scope.prompt.answers = {Text::MsgResult::Yes};
+    view->Delete();
+    EXPECT_EQ((std::vector<std::u16string>{u"A", u"C", u"D"}), Names());
+    EXPECT_EQ(6, Grid().GridModel()->RowCount());
+
+    scope.prompt.shown.clear();
+    Select({0, 2});
+    view->Cut();
+    EXPECT_TRUE(scope.prompt.shown.empty());
+    EXPECT_EQ((std::vector<std::u16string>{u"C"}), Names());
+    EXPECT_TRUE(scope.clipboard.HasData(Doc::kClipboardFormatName));
+    // And back.
+    EXPECT_EQ(1, view->PageRequest(CSeriesView::kCanPaste));
+    view->Paste();
+    EXPECT_EQ(3, scope.Data().GetCount());
+    EXPECT_EQ(6, Grid().GridModel()->RowCount());
+}
+
+TEST_F(SeriesTable, CopyPutsTheRowsAsTextAndTheSeriesOnTheClipboard) {
+    scope.Add({.name = u"collapsed", .q = {40, 41}, .comment = u"first"});
+    scope.Add({.name = u"expanded",
+               .q = {30, 31.5},
+               .serial = u"S-2",
+               .comment = u"line 1\r\nsays \"hi\"",
+               .expanded = 1});
+    scope.Add({.name = u"not selected", .q = {50}});
+    Open();
+    Select({0, 1});
+    view->Copy();
+    ASSERT_TRUE(scope.clipboard.Text());
+    const QString text = Q(*scope.clipboard.Text());
+    // The same text the report module makes for these rows.
+    const std::vector<Report::TRowSelection> rows = {{0, true, true}, {1, true, true}};
+    EXPECT_EQ(Visible(Q(view->Table().ClipboardText(scope.Data(), rows))), Visible(text));
+    // The expanded series brings its detail fields, the collapsed one not.
+    EXPECT_TRUE(text.contains(QStringLiteral("S-2\t\"line 1<br>says &quothi&quot\"\t30.0\t31.5\t")));
+    EXPECT_FALSE(text.contains(QStringLiteral("\"first\"")));
+    EXPECT_FALSE(text.contains(QStringLiteral("not selected")));
+    EXPECT_TRUE(text.startsWith(Q(view->Table().HeaderExportLine())));
+    EXPECT_TRUE(scope.clipboard.HasData(Doc::kClipboardFormatName));
+    // The series travel in the program's own format.
+    view->Paste();
+    EXPECT_EQ(5, scope.Data().GetCount());
+}
+
+TEST_F(SeriesTable, APictureOfTheSelectedRows) {
+    scope.Add({.q = {40}});
+    scope.Add({.q = {41}});
+    scope.Add({.q = {42}});
+    Open();
+    Select({0, 2});
+    int width = 0;
+    for (int c = 0; c < 12; ++c) width += Grid().ColumnWidth(c);
+    EXPECT_EQ(QSize(width, 26 + 2 * 22), Grid().SelectedRowsPictureSize());
+    view->CopyPicture();
+    const QMimeData* mime = QApplication::clipboard()->mimeData();
+    ASSERT_NE(nullptr, mime);
+    EXPECT_TRUE(mime->hasImage());
+    EXPECT_TRUE(mime->hasFormat(QStringLiteral("image/svg+xml")));
+    const QImage image = qvariant_cast<QImage>(mime->imageData());
+    EXPECT_EQ(QSize(width, 70), image.size());
+}
+
+TEST_F(SeriesTable, TheGripperExpandsAndCollapsesWithAnAnimation) {
+    scope.Add({.q = Readings(10)});
+    scope.Add({.q = {40}});
+    Open();
+    const QRect cell = Grid().CellRect(0, 0);
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(5 + 10, 1 + 9));
+    EXPECT_EQ(1, scope.Data().GetExpanded(0));
+    EXPECT_TRUE(GripperOf(0)->IsExpanded());
+    CGridCellSeries* detail = view->DetailCell(0);
+    ASSERT_TRUE(detail->IsExpanding());
+    EXPECT_FALSE(Grid().IsRowSelected(0));  // a click on a picture selects nothing
+    int steps = 0;
+    int last = Grid().RowHeight(1);
+    while (view->StepAnimations() && steps < 1000) {
+        ++steps;
+        EXPECT_GE(Grid().RowHeight(1), last);
+        last = Grid().RowHeight(1);
+    }
+    EXPECT_TRUE(detail->IsExpanded());
+    EXPECT_GE(Grid().RowHeight(1), 300);
+    EXPECT_EQ(detail->RequiredHeight(), Grid().RowHeight(1));
+    EXPECT_GT(steps, 10);  // it grew in steps, not at once
+
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(5 + 10, 1 + 9));
+    EXPECT_EQ(0, scope.Data().GetExpanded(0));
+    while (view->StepAnimations()) {
+    }
+    EXPECT_EQ(0, Grid().RowHeight(1));
+    EXPECT_FALSE(detail->IsExpanded());
+}
+
+TEST_F(SeriesTable, ExpandAllAndCollapseAll) {
+    for (int i = 0; i < 30; ++i) scope.Add({.q = Readings(5 + i)});
+    Open();
+    QStringList statuses;
+    QObject::connect(view.get(), &CSeriesView::statusText, [&](const QString& s) { statuses << s; });
+    view->ExpandAll();
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(1, scope.Data().GetExpanded(i));
+        EXPECT_GE(Grid().RowHeight(CSeriesView::DetailRow(i)), 300) << i;
+    }
+    // Progress for series 1, 12 and 23, then cleared.
+    EXPECT_TRUE(statuses.filter(QStringLiteral("Expanding: 12")).size() == 1);
+    EXPECT_TRUE(statuses.filter(QStringLiteral("Expanding: 13")).isEmpty());
+    EXPECT_TRUE(view->ProgressText().isEmpty());
+    // A rebuild keeps them expanded.
+    scope.Loaded();
+    EXPECT_GE(Grid().RowHeight(CSeriesView::DetailRow(29)), 300);
+    EXPECT_TRUE(GripperOf(29)->IsExpanded());
+    view->CollapseAll();
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(0, scope.Data().GetExpanded(i));
+        EXPECT_EQ(0, Grid().RowHeight(CSeriesView::DetailRow(i)));
+    }
+}
+
+TEST_F(SeriesTable, ASeriesTheSummaryRefusesBringsTheNoticeUntilTheUserDeclinesIt) {
+    // Three N/mm2 series in the summary, one in MPa outside: the larger group wins.
+    for (int i = 0; i < 3; ++i) scope.Add({.q = {40, 41}});
+    scope.Add({.unit = kUnitMPa, .q = {40, 41}, .inSummary = 0});
+    Open();
+    auto toggle = [&](int series) {
+        const QRect cell = Grid().CellRect(CSeriesView::MainRow(series), 0);
+        QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(30 + 10, 1 + 9));
+    };
+    toggle(3);
+    EXPECT_EQ(0, scope.Data().GetUseInSummary(3));
+    EXPECT_FALSE(GripperOf(3)->IsInSummary());
+    EXPECT_EQ(1, ui.notAddedShown);
+    ui.doNotShowAgain = true;
+    toggle(3);
+    EXPECT_EQ(2, ui.notAddedShown);
+    toggle(3);
+    EXPECT_EQ(2, ui.notAddedShown);  // not again
+    // Taking one out and putting it back in works without a notice.
+    toggle(0);
+    EXPECT_EQ(0, scope.Data().GetUseInSummary(0));
+    toggle(0);
+    EXPECT_EQ(1, scope.Data().GetUseInSummary(0));
+    EXPECT_EQ(2, ui.notAddedShown);
+}
+
+TEST_F(SeriesTable, UseAllAndRemoveAllFromTheSummary) {
+    scope.Add({.q = {40}, .inSummary = 0});
+    scope.Add({.q = {41}});
+    Open();
+    view->UseAllInSummary(true);
+    EXPECT_EQ(1, scope.Data().GetUseInSummary(0));
+    EXPECT_TRUE(GripperOf(0)->IsInSummary());
+    view->UseAllInSummary(false);
+    EXPECT_EQ(0, scope.Data().GetUseInSummary(1));
+    EXPECT_FALSE(dynamic_cast<CGridCellDetailGripper*>(Grid().Cell(2, 0))->IsInSummary());
+}
+
+TEST_F(SeriesTable, GrippersFollowFlagsThatAnotherViewChangesAfterThisOne) {
+    scope.Add({.q = {40}});
+    scope.Add({.q = {41}});
+    Open();
+    // Like the summary page: it hears of the change after the table and takes a series out.
+    struct CLaterView : IDocView {
+        CHammerData* data = nullptr;
+        void OnDocChanged(int) override { data->Series(0).UseInSummary = 0; }
+    } later;
+    later.data = &scope.Data();
+    scope.doc->RegisterView(&later);
+    scope.Loaded();
+    Grid().viewport()->repaint();
+    EXPECT_FALSE(GripperOf(0)->IsInSummary());
+    EXPECT_TRUE(GripperOf(1)->IsInSummary());
+    scope.doc->UnregisterView(&later);
+}
+
+TEST_F(SeriesTable, TheExportTextIsTheReportsTableExport) {
+    scope.Add({.name = u"a", .q = {40, 41}});
+    scope.Add({.name = u"b", .q = {30}, .expanded = 1});
+    Open();
+    QString text;
+    EXPECT_EQ(1, view->PageRequest(CSeriesView::kExportText, &text));
+    EXPECT_EQ(Visible(Q(view->Table().ExportText(scope.Data()))), Visible(text));
+    EXPECT_EQ(1, view->PageRequest(CSeriesView::kExportText, nullptr));  // a null string is ignored
+    // The grid builds the same text from all its rows, hidden ones included.
+    EXPECT_EQ(Visible(text), Visible(Grid().BuildText(false, true, true)));
+}
+
+TEST_F(SeriesTable, TheScrollPositionSurvivesARefillAndADelete) {
+    for (int i = 0; i < 200; ++i) scope.Add({.impactCounter = static_cast<std::uint16_t>(i), .q = {40}});
+    Open();
+    Grid().SetVerticalScrollPosition(1000);
+    ASSERT_EQ(1000, Grid().VerticalScrollPosition());
+    EXPECT_EQ(1, view->PageRequest(CSeriesView::kRefill, nullptr, 1000));
+    EXPECT_EQ(1000, Grid().VerticalScrollPosition());
+    Select({60});
+    scope.prompt.answers = {Text::MsgResult::Yes};
+    view->Delete();
+    EXPECT_EQ(199, scope.Data().GetCount());
+    EXPECT_EQ(1000, Grid().VerticalScrollPosition());
+    // A change of one series does not move the table either.
+    scope.doc->SetSeriesName(100, u"changed");
+    EXPECT_EQ(1000, Grid().VerticalScrollPosition());
+}
+
+int PdfPages(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    const QString pdf = QString::fromLatin1(f.readAll());
+    return static_cast<int>(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+TEST_F(SeriesTable, PrintingSpreadsTheRowsOverPagesAndCanKeepToTheSelection) {
+    for (int i = 0; i < 120; ++i) scope.Add({.q = Readings(8 + i % 5)});
+    Open();
+    for (int c = 0; c < 12; ++c) Grid().SetColumnWidth(c, 55);  // one page wide
+    auto print = [&](bool selectionOnly, const char* name) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        const QString file = QString::fromStdString((scope.Dir() / name).string());
+        printer.setOutputFileName(file);
+        view->Print(printer, selectionOnly);
+        return PdfPages(file);
+    };
+    const int all = print(false, "all.pdf");
+    EXPECT_GE(all, 3);  // 120 rows of 22 pixels do not fit one page
+    Select({5, 6});
+    EXPECT_EQ(1, print(true, "selection.pdf"));
+    // Expanded series take their detail area onto the pages.
+    for (int i = 0; i < 10; ++i) scope.Data().SetExpanded(i, 1);
+    scope.Loaded();
+    for (int c = 0; c < 12; ++c) Grid().SetColumnWidth(c, 55);
+    EXPECT_GT(print(false, "expanded.pdf"), all);
+    // Columns that do not fit go on further pages.
+    for (int c = 0; c < 12; ++c) Grid().SetColumnWidth(c, 150);
+    Select({5});
+    EXPECT_EQ(3, print(true, "wide.pdf"));  // 1800 pixels over pages of about 720
+
+    // The command asks first; cancelled, it prints nothing.
+    view->PageRequest(CSeriesView::kPrint);
+    EXPECT_EQ(1, ui.printDialogs);
+    EXPECT_TRUE(ui.printSelectionOffered);
+}
+
+}  // namespace
