@@ -31,7 +31,8 @@ CFileVersionInfo MakeProgramInfo() {
     info.Set(u"FileVersion", v.ToText());
     info.Set(u"CompanyName", u"Tolvex SA");
     info.Set(u"ProductName", u"Brelvantor");
-    info.Set(u"InternalName", u"Brelvantor");
+    // The language list names the built-in texts by this entry.
+    info.Set(u"InternalName", u"English");
     info.Set(u"OriginalFileName", u"brelvantor");
     info.Set(u"FileDescription", u"Brelvantor, companion program of the Talvenbrecker concrete test hammer");
     info.Set(u"LegalCopyright", u"Copyright (C) 2026 Tolvex SA");

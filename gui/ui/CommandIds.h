@@ -167,13 +167,7 @@ inline constexpr unsigned kUpdateSoftwareTo = 59600;
 inline constexpr unsigned kUpdateFirmwareTo = 59601;
 inline constexpr unsigned kNewVersionAvailable = 59602;
 inline constexpr unsigned kRestoreQuestion = 59519;
-inline constexpr unsigned kDeleteAllFailed = 59403;
-inline constexpr unsigned kNoDownloadSupport = 59442;
-inline constexpr unsigned kDeleteAllSucceeded = 59512;
 inline constexpr unsigned kNotConnected = 59513;
-inline constexpr unsigned kDeleteAllQuestion = 59518;
-inline constexpr unsigned kNoSeriesOnHammer = 59546;
-inline constexpr unsigned kCannotInterpret = 59606;
 
 // The error reporter.
 inline constexpr unsigned kCaptionFatal = 28500;

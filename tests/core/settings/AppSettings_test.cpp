@@ -318,7 +318,7 @@ TEST_F(AppSettingsTest, LanguageModuleReplacesTextsAndBack) {
     EXPECT_EQ(U8(Text::LoadString(kIdWriteFailed)),
               "Der Registrierungseintrag konnte nicht geschrieben werden.");
     EXPECT_EQ(U8(settings.ResourceVersionInfo().Get(u"InternalName")), "Deutsch");
-    EXPECT_EQ(U8(settings.ProgramVersionInfo().Get(u"InternalName")), "Brelvantor");
+    EXPECT_EQ(U8(settings.ProgramVersionInfo().Get(u"InternalName")), "English");
     EXPECT_EQ(U8(settings.GetLanguageFolder()), bin.string() + "/");
 
     // Modules that do not fit or cannot be read are passed over silently: German stays.
@@ -337,7 +337,7 @@ TEST_F(AppSettingsTest, LanguageModuleReplacesTextsAndBack) {
     settings.SetLanguageFile(U16(program));
     EXPECT_FALSE(settings.IsLanguageModuleLoaded());
     EXPECT_EQ(U8(Text::LoadString(28502)), "Warning");
-    EXPECT_EQ(U8(settings.ResourceVersionInfo().Get(u"InternalName")), "Brelvantor");
+    EXPECT_EQ(U8(settings.ResourceVersionInfo().Get(u"InternalName")), "English");
 
     // From English, a module of another version leaves English in place.
     settings.SetLanguageFile(U16(other));
