@@ -219,3 +219,22 @@ TEST(SeriesNotAddedDlg, TheResultIsTheCheckBox) {
 }
 
 }  // namespace
+
+namespace {
+
+// The captions come from the string table by the tab's own ids; an id that
+// another part of the program took would show that part's text here.
+TEST(SmallDialogs, CaptionsAreTheirOwnTexts) {
+    CCommentDlg comment(u"");
+    EXPECT_EQ(QStringLiteral("Please enter a comment"), comment.windowTitle());
+    CDateTimeDlg time(0, 0);
+    EXPECT_EQ(QStringLiteral("Adjust time"), time.windowTitle());
+    CSeriesNotAddedDlg notAdded;
+    EXPECT_EQ(QStringLiteral("Series not added to summary ..."), notAdded.windowTitle());
+    EXPECT_EQ(QStringLiteral("Do not show this message again."), notAdded.CheckBox()->text());
+    CSliderDlg slider;
+    slider.Prepare();
+    EXPECT_EQ(QStringLiteral("Choose a value"), slider.windowTitle());
+}
+
+}  // namespace
