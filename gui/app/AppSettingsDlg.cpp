@@ -1,7 +1,6 @@
 #include "app/AppSettingsDlg.h"
 
 #include <QComboBox>
-#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -11,22 +10,10 @@
 #include "settings/AppSettings.h"
 #include "text/LanguageModule.h"
 #include "ui/CommandIds.h"
+#include "ui/LocalTime.h"
 #include "ui/UiText.h"
 
 namespace {
-
-Text::TCalendarTime LocalNow() {
-    const QDateTime now = QDateTime::currentDateTime();
-    Text::TCalendarTime t;
-    t.year = now.date().year();
-    t.month = now.date().month();
-    t.day = now.date().day();
-    t.hour = now.time().hour();
-    t.minute = now.time().minute();
-    t.second = now.time().second();
-    t.dayOfWeek = now.date().dayOfWeek() % 7;
-    return t;
-}
 
 std::u16string FileNameOf(std::u16string_view path) {
     const auto slash = path.rfind(u'/');
@@ -112,7 +99,7 @@ QString CAppSettingsDlg::SampleCaption(int dateIndex, int timeIndex, const Text:
 
 void CAppSettingsDlg::UpdateSample() {
     m_group->setTitle(
-        SampleCaption(std::max(0, m_date->currentIndex()), std::max(0, m_time->currentIndex()), LocalNow()));
+        SampleCaption(std::max(0, m_date->currentIndex()), std::max(0, m_time->currentIndex()), LocalCalendarNow()));
 }
 
 void CAppSettingsDlg::Reset() {

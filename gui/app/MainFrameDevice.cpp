@@ -1,6 +1,5 @@
 // The main window's device commands: download all series, delete all series on
 // the hammer, the firmware upgrade tool, and the presence check after a download.
-#include <QApplication>
 #include <ctime>
 
 #include "app/MainFrame.h"
@@ -13,6 +12,7 @@
 #include "tools/HammerCommands.h"
 #include "ui/CommandIds.h"
 #include "ui/UiText.h"
+#include "ui/WaitCursor.h"
 
 namespace {
 
@@ -65,14 +65,13 @@ void CMainFrame::DeleteAll() {
 }
 
 void CMainFrame::UpgradeFirmware() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const CWaitCursor wait;
     m_keepAlive.stop();
     m_connection.Disconnect();
     // The notice entry goes at once, whether or not the tool starts.
     SetFirmwareVersion(CVersion());
     CUpgradeTool::WriteSettings(m_ctx.store, m_ctx.settings.Pfad(), m_ctx.prompt);
     CUpgradeTool::Run(m_ctx.programPath.parent_path());
-    QApplication::restoreOverrideCursor();
 }
 
 void CMainFrame::OnKeepAliveTick() {

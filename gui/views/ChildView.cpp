@@ -10,19 +10,12 @@
 #include "ui/CommandIds.h"
 #include "ui/Shell.h"
 #include "ui/UiText.h"
+#include "ui/WaitCursor.h"
 #include "views/TabGrid.h"
 #include "views/TabSheet.h"
 #include "views/TabSummary.h"
 
 namespace {
-
-class CWaitCursor {
-  public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 // Which page request carries out an editing command, and which query enables it.
 struct SPageCommand {

@@ -22,6 +22,8 @@
 #include "text/DateTimeFormat.h"
 #include "text/StringTable.h"
 #include "ui/grid/GridView.h"
+#include "ui/LocalTime.h"
+#include "ui/WaitCursor.h"
 #include "views/series/ColorScheme.h"
 #include "views/series/GridCellDetailGripper.h"
 #include "views/series/SeriesChoosers.h"
@@ -29,14 +31,6 @@
 #include "views/series/SeriesView.h"
 
 namespace {
-
-class CWaitCursor {
-  public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 // Sort codes per column: the first is taken unless the table is already
 // sorted by it, then the second.
@@ -187,14 +181,7 @@ void CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
         Text::FormatString(59496, BRELVANTOR_VERSION_MAJOR, BRELVANTOR_VERSION_MINOR,
                            BRELVANTOR_VERSION_PATCH, BRELVANTOR_VERSION_TWEAK);
     const QString right = version.empty() ? SeriesText::Get(57344) : SeriesText::ToQ(version);
-    const QDateTime now = QDateTime::currentDateTime();
-    Text::TCalendarTime t;
-    t.year = now.date().year();
-    t.month = now.date().month();
-    t.day = now.date().day();
-    t.hour = now.time().hour();
-    t.minute = now.time().minute();
-    t.second = now.time().second();
+    const Text::TCalendarTime t = LocalCalendarNow();
     const QString printed =
         SeriesText::ToQ(Text::FormatCalendarTime(t, Text::GetDateFormatPattern(m_dtFormat).text) + u" " +
                         Text::FormatCalendarTime(t, Text::GetTimeFormatPattern(m_dtFormat).text));

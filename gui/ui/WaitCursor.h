@@ -1,0 +1,11 @@
+#pragma once
+// The wait cursor for as long as the object lives.
+#include <QApplication>
+
+class CWaitCursor {
+  public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
