@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "ArgParser.h"
-#include "AtomicOutput.h"
 #include "BrelvantorVersion.h"
 #include "CliApp.h"
 #include "CliOutput.h"
@@ -26,6 +25,7 @@
 #include "report/SeriesTable.h"
 #include "settings/AppSettings.h"
 #include "text/Encoding.h"
+#include "text/FileReplace.h"
 #include "text/FileVersionInfo.h"
 #include "text/StringTable.h"
 #include "tools/HammerCommands.h"
@@ -187,11 +187,9 @@ int CmdDownload(CCliApp& app, Args args) {
     // The reply bytes matter most when the download could not be read.
     if (const auto rawPath = parser.Value("raw"); rawPath && link.Hammer()->HasReply()) {
         const auto& reply = link.Hammer()->Reply();
-        std::string reason;
-        if (!WriteFileAtomically(*rawPath,
-                                 std::string_view(reinterpret_cast<const char*>(reply.data()), reply.size()),
-                                 reason)) {
-            ShowFileNotWritten(app, *rawPath, reason);
+        if (const int error = Text::ReplaceFile(
+                *rawPath, std::string_view(reinterpret_cast<const char*>(reply.data()), reply.size()))) {
+            ShowFileNotWritten(app, *rawPath, Text::DescribeErrno(error));
             result = kExitWriteFailed;
         }
     }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "ArgParser.h"
-#include "AtomicOutput.h"
 #include "ChunkSink.h"
 #include "CliApp.h"
 #include "CliOutput.h"
@@ -22,6 +21,7 @@
 #include "report/SeriesTable.h"
 #include "report/SummaryTexts.h"
 #include "text/Encoding.h"
+#include "text/FileReplace.h"
 #include "text/StringTable.h"
 #include "tools/ToolStrings.h"
 
@@ -82,8 +82,8 @@ int WriteStreamed(CCliApp& app, const std::optional<std::string>& file,
         sink.Finish();
         return kExitOk;
     }
-    CAtomicOutput out;
-    if (!out.Open(*file)) return ShowNotWritten(app, *file, out.Reason());
+    Text::CFileReplacement out(*file);
+    if (!out.Open()) return ShowNotWritten(app, *file, out.Reason());
     CChunkSink sink([&out](std::string_view bytes) { return out.Write(bytes); });
     produce(sink);
     if (!sink.Finish() || !out.Commit()) return ShowNotWritten(app, *file, out.Reason());
@@ -95,9 +95,9 @@ int WriteOutput(CCliApp& app, const std::optional<std::string>& file, const std:
         Cli::Out(bytes);
         return kExitOk;
     }
-    std::string reason;
-    if (WriteFileAtomically(*file, bytes, reason)) return kExitOk;
-    return ShowNotWritten(app, *file, reason);
+    const int error = Text::ReplaceFile(*file, bytes);
+    if (error == 0) return kExitOk;
+    return ShowNotWritten(app, *file, Text::DescribeErrno(error));
 }
 
 }  // namespace

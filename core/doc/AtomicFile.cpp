@@ -4,46 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <system_error>
 
 #include "streamio/FileException.h"
 #include "streamio/FileStream.h"
 #include "streamio/StreamErrors.h"
 #include "streamio/ZVArchive.h"
+#include "text/FileReplace.h"
 
 namespace fs = std::filesystem;
 
 namespace Doc {
 
-namespace {
-
-std::atomic<unsigned> g_tempCounter{0};
-
-// A symbolic link is replaced by its target's new contents, not by a plain file.
-fs::path ResolveTarget(const fs::path& target) {
-    std::error_code ec;
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-        fs::path resolved = fs::canonical(target, ec);
-        if (!ec) return resolved;
-    }
-    return target;
-}
-
-void SyncFolder(const fs::path& folder) {
-    // Makes the rename itself durable. Some file systems refuse fsync on a
-    // folder; the data are safe in any case, so a failure here is not one of the save.
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-}  // namespace
-
-CAtomicFile::CAtomicFile(fs::path target) : m_target(ResolveTarget(target)) {}
+CAtomicFile::CAtomicFile(fs::path target) : m_target(Text::FollowLinks(std::move(target))) {}
 
 CAtomicFile::~CAtomicFile() {
     if (!m_committed) Discard();
@@ -55,17 +28,9 @@ void CAtomicFile::FailErrno(int err) const {
 
 StreamIO::CZVArchive& CAtomicFile::Begin(std::size_t bufferSize) {
     using namespace StreamIO;
-    const fs::path folder = m_target.parent_path();
-    const std::string leaf = m_target.filename().string();
-    if (leaf.empty()) FailErrno(EISDIR);
-    // Room for the suffix within the usual 255-byte limit of a file name.
-    const std::string stem = leaf.substr(0, std::min<std::size_t>(leaf.size(), 200));
-
-    // Hidden and unique, in the target's own folder so that the rename stays on
-    // one file system.
+    if (!m_target.has_filename()) FailErrno(EISDIR);
     for (int attempt = 0; !m_stream; ++attempt) {
-        const fs::path temp = folder / ("." + stem + ".tmp-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(g_tempCounter.fetch_add(1)));
+        const fs::path temp = Text::TempNameBeside(m_target);
         auto stream = std::make_unique<CFileStream>();
         try {
             stream->Open(temp.string(), kOpenRead | kOpenWrite | kCreateNew);
@@ -102,7 +67,7 @@ void CAtomicFile::Commit() {
 
     if (::rename(m_temp.c_str(), m_target.c_str()) != 0) FailErrno(errno);
     m_committed = true;
-    SyncFolder(m_target.parent_path());
+    Text::SyncFolder(m_target.parent_path());
 }
 
 void CAtomicFile::Discard() noexcept {
@@ -121,7 +86,7 @@ void WriteFileAtomically(const fs::path& target, std::size_t bufferSize,
 }
 
 std::string DescribeFailure(const StreamIO::CFileException& e) {
-    if (e.SystemError() != 0) return std::error_code(e.SystemError(), std::generic_category()).message();
+    if (e.SystemError() != 0) return Text::DescribeErrno(e.SystemError());
     return StreamIO::DescribeError(e.Code());
 }
 

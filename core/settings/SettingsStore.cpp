@@ -1,6 +1,5 @@
 #include "settings/SettingsStore.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -8,6 +7,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "text/FileReplace.h"
 #include "text/SmallFile.h"
 
 namespace Settings {
@@ -24,26 +24,6 @@ std::string HomeFolder() {
     if (::getpwuid_r(::getuid(), &pw, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir)
         return found->pw_dir;
     return {};
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-void SyncFolder(const fs::path& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);  // best effort: some file systems refuse it on folders
-    ::close(fd);
 }
 
 }  // namespace
@@ -88,40 +68,22 @@ bool CSettingsStore::SaveLocked(const CSettingsData& data) {
     // Never write what we could not read back.
     if (bytes.size() > CSettingsData::kMaxFileSize) return false;
 
-    std::error_code ec;
     // A user who links the file elsewhere keeps the link: the file it points to
-    // is the one replaced. A chain of links is followed a few steps at most.
-    fs::path target = m_file;
-    for (int hops = 0; hops < 8 && fs::is_symlink(target, ec); ++hops) {
-        fs::path next = fs::read_symlink(target, ec);
-        if (ec) break;
-        target = next.is_absolute() ? next : target.parent_path() / next;
-    }
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    fs::create_directories(dir, ec);
-    if (ec) return false;
-
-    std::string temp = (dir / target.filename()).string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
-    ::fcntl(fd, F_SETFD, FD_CLOEXEC);
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (m_damaged && fs::is_regular_file(target, ec)) {
-        fs::path aside = target;
+    // is the one replaced. The file is the user's own: others may not read it.
+    Text::CFileReplacement file(m_file, 0600);
+    std::error_code ec;
+    const fs::path dir = file.Target().parent_path();
+    if (!dir.empty()) fs::create_directories(dir, ec);
+    if (ec || !file.Open() || !file.Write(bytes)) return false;
+    // A damaged file the store could not read is kept aside, never lost.
+    const bool committed = file.Commit([this, &file] {
+        std::error_code ignored;
+        if (!m_damaged || !fs::is_regular_file(file.Target(), ignored)) return;
+        fs::path aside = file.Target();
         aside += ".damaged";
-        fs::rename(target, aside, ec);
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    SyncFolder(dir);
+        fs::rename(file.Target(), aside, ignored);
+    });
+    if (!committed) return false;
     m_damaged = false;
     return true;
 }

@@ -1,8 +1,10 @@
 #include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 
 #include "core/settings/EnvVar.h"
@@ -14,6 +16,29 @@
 using namespace Settings;
 
 namespace {
+
+// Files the process writes may not grow beyond `bytes` while this lives; a
+// write beyond fails with EFBIG instead of raising SIGXFSZ.
+class CSmallFileLimit {
+  public:
+    explicit CSmallFileLimit(rlim_t bytes) {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~CSmallFileLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    CSmallFileLimit(const CSmallFileLimit&) = delete;
+    CSmallFileLimit& operator=(const CSmallFileLimit&) = delete;
+
+  private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
 
 constexpr std::u16string_view kKey = u"Software\\Tolvex\\Brelvantor\\Settings";
 
@@ -278,9 +303,10 @@ TEST_F(AppSettingsTest, DateTimeFormatIsStoredAndUsed) {
 }
 
 TEST_F(AppSettingsTest, FailedSettingWritesAreReported) {
-    // A store file this program can read but not replace: its name leaves no
-    // room for the name of the temporary file written beside it.
-    const std::string name(250, 's');
+    // A store file this program can read but not replace: while the process may
+    // write no file larger than a few bytes (which binds root too), every new
+    // copy of the store fails to be written.
+    const std::string name = "brelvantor.settings";
     dir.Write("config/" + name,
               "Brelvantor settings 1\n"
               "[Software\\Tolvex\\Brelvantor\\Settings]\n"
@@ -294,13 +320,20 @@ TEST_F(AppSettingsTest, FailedSettingWritesAreReported) {
     settings.ReadSettings();
     ASSERT_TRUE(prompt.shown.empty());
 
-    settings.SetDateTimeFormat(0x0303);
-    EXPECT_EQ(settings.DTFormat(), 0x0303u);
-    settings.SetLanguageFile(U16(program));
-    EXPECT_EQ(settings.LanguageFile(), U16(program));
+    {
+        const CSmallFileLimit limit(16);
+        settings.SetDateTimeFormat(0x0303);
+        EXPECT_EQ(settings.DTFormat(), 0x0303u);
+        settings.SetLanguageFile(U16(program));
+        EXPECT_EQ(settings.LanguageFile(), U16(program));
+    }
     EXPECT_EQ(prompt.ShownIds(), (std::vector<unsigned>{kIdWriteFailed, kIdWriteFailed}));
     for (const auto& m : prompt.shown) EXPECT_EQ(m.icon, Text::MsgIcon::Error);
     EXPECT_EQ(stuck.ReadValue(kKey, u"DTFormat")->number, 0u);
+    // Nothing is left beside the store.
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir / "config")) ++entries;
+    EXPECT_EQ(entries, 1u);
 }
 
 TEST_F(AppSettingsTest, LanguageModuleReplacesTextsAndBack) {

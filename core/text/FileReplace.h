@@ -1,0 +1,69 @@
+#pragma once
+// Replaces a file so that it holds either its old contents or the complete new
+// ones, never a mixture: the bytes go to a hidden temporary file beside the
+// target, which is flushed to the disk and then renamed over the target. A
+// symbolic link is followed, so the user's link stays and the file it points
+// to is replaced. A replaced file keeps its permissions. Whatever fails on the
+// way leaves the target untouched and nothing beside it.
+#include <sys/types.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace Text {
+
+// The file a chain of symbolic links ends at (a few steps at most).
+std::filesystem::path FollowLinks(std::filesystem::path path);
+
+// A name for a temporary file beside `target` that no other writer of this
+// process uses: hidden, in the same folder (so the rename stays on one file
+// system), within the usual limit of a file name's length.
+std::filesystem::path TempNameBeside(const std::filesystem::path& target);
+
+// Makes a rename in `folder` durable. Some file systems refuse this on a
+// folder; the data are safe in any case, so it is done as far as it goes.
+void SyncFolder(const std::filesystem::path& folder);
+
+// The system's words for an errno value.
+std::string DescribeErrno(int errorNumber);
+
+class CFileReplacement {
+  public:
+    // `newFileMode`: the permissions of a file that did not exist before (the
+    // user's umask applies).
+    explicit CFileReplacement(const std::filesystem::path& target, mode_t newFileMode = 0666);
+    // Removes the temporary file unless Commit succeeded.
+    ~CFileReplacement();
+    CFileReplacement(const CFileReplacement&) = delete;
+    CFileReplacement& operator=(const CFileReplacement&) = delete;
+
+    // Creates the temporary file.
+    bool Open();
+    bool Write(std::string_view bytes);
+    // Flushes to the disk and renames over the target; `beforeRename` runs
+    // once the new contents are safe, just before the rename.
+    bool Commit(const std::function<void()>& beforeRename = {});
+
+    // The errno of the first failure (0 while none).
+    int Error() const { return m_error; }
+    std::string Reason() const { return DescribeErrno(m_error); }
+    // The file that is replaced (links followed).
+    const std::filesystem::path& Target() const { return m_target; }
+
+  private:
+    bool Fail(int errorNumber);
+
+    std::filesystem::path m_target;
+    mode_t m_newFileMode;
+    std::filesystem::path m_temp;
+    int m_fd = -1;
+    int m_error = 0;
+    bool m_committed = false;
+};
+
+// The whole file at once: 0, or the errno of the failure.
+int ReplaceFile(const std::filesystem::path& target, std::string_view bytes, mode_t newFileMode = 0666);
+
+}  // namespace Text
