@@ -40,8 +40,11 @@ inline Bytes Cat(std::initializer_list<Bytes> parts) {
 // An extended reply: 0xEF, kind, 24-bit length, data, the check bytes of `kind`
 // (correct unless `corrupt`).
 inline Bytes Extended(std::uint8_t kind, const Bytes& data, bool corrupt = false) {
-    Bytes out = {0xEF, kind, static_cast<std::uint8_t>(data.size()),
-                 static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(data.size() >> 16)};
+    Bytes out;
+    out.reserve(5 + data.size() + 4);
+    for (std::uint8_t b : {std::uint8_t{0xEF}, kind, static_cast<std::uint8_t>(data.size()),
+                           static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(data.size() >> 16)})
+        out.push_back(b);
     out.insert(out.end(), data.begin(), data.end());
     std::uint8_t check[4] = {};
     Device::ComputeCheck(kind, data, check);

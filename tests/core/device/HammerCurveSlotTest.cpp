@@ -1,6 +1,7 @@
 // Curve slot replies of both formats, and the slot bytes the hammer is sent.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -20,15 +21,21 @@ void PutFloat(Bytes& b, float f) {
 }
 
 // A slot in the newer wire form: Q 20..60, kind, a..d, the name, flags 10.
+// The slot's 10-byte name field: the name, zero-padded (a 10-character name
+// has no terminating zero).
+void AppendName(Bytes& b, const char* name) {
+    const std::size_t length = std::min<std::size_t>(std::strlen(name), 10);
+    b.insert(b.end(), name, name + length);
+    b.insert(b.end(), 10 - length, 0);
+}
+
 Bytes NewSlot(std::uint8_t kind, float a, const char* name) {
     Bytes b{20, 60, kind};
     PutFloat(b, a);
     PutFloat(b, 0.5f);
     PutFloat(b, 1.25f);
     PutFloat(b, -3.0f);
-    char n[10] = {};
-    std::strncpy(n, name, sizeof n);
-    b.insert(b.end(), n, n + 10);
+    AppendName(b, name);
     b.push_back(10);
     return b;
 }
@@ -38,9 +45,7 @@ Bytes OldSlot(const char* name) {
     PutFloat(b, 0.5f);
     PutFloat(b, 1.25f);
     PutFloat(b, -3.0f);
-    char n[10] = {};
-    std::strncpy(n, name, sizeof n);
-    b.insert(b.end(), n, n + 10);
+    AppendName(b, name);
     b.push_back(9);
     return b;
 }
