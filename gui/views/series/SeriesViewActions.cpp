@@ -121,15 +121,20 @@ void CSeriesView::CopyPicture() {
         painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
         m_grid->RenderSelectedRows(painter);
     }
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        m_grid->RenderSelectedRows(painter);
-    }
     auto* mime = new QMimeData;
     mime->setData(QStringLiteral("image/svg+xml"), svg.data());
-    mime->setImageData(image);
+    // Thousands of selected rows would make a bitmap of gigabytes; such a
+    // picture goes as the vector picture alone.
+    constexpr qint64 kMaxBitmapPixels = 64ll * 1024 * 1024;
+    if (static_cast<qint64>(size.width()) * size.height() <= kMaxBitmapPixels) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            m_grid->RenderSelectedRows(painter);
+        }
+        mime->setImageData(image);
+    }
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
