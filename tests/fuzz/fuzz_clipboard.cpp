@@ -7,24 +7,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "FuzzArchive.h"
 #include "doc/HammerDoc.h"
 #include "model/CurveStore.h"
 #include "streamio/StreamRegistry.h"
 #include "text/UserPrompt.h"
 
-namespace {
-
-void Start() {
-    static const bool started = [] {
-        StreamIO::StartStreams();
-        // Below a device file no folder can be made: fuzzing never writes curve files.
-        ::setenv("BRELVANTOR_CURVES", "/dev/null/brelvantor-fuzz", 1);
-        return true;
-    }();
-    (void)started;
-}
-
-}  // namespace
+using namespace FuzzSupport;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Start();
