@@ -1,11 +1,11 @@
 #pragma once
-// The texts of the desktop program's windows: string-table texts as QString, and
-// the English texts of the ids the shipped string table does not carry yet, so
-// that every window reads sensibly until it does.
+// The texts of the desktop program's windows: string-table texts as QString,
+// printf-style formats filled, and the two halves of a command's entry.
 #include <QString>
 #include <string>
 #include <string_view>
 
+#include "text/Format.h"
 #include "text/StringTable.h"
 
 namespace UiText {
@@ -17,24 +17,27 @@ inline std::u16string FromQ(const QString& text) {
     return text.toStdU16String();
 }
 
-// The text of `id` from the active module, else the built-in table, else the
-// program's own English text for it; empty for an id nobody knows.
-std::u16string Load(unsigned id);
+// The text of `id` from the active language module, else the built-in table;
+// empty for an id nobody knows.
+inline std::u16string Load(unsigned id) {
+    return Text::LoadString(id);
+}
 inline QString Get(unsigned id) {
     return ToQ(Load(id));
 }
 
-// A format text filled printf-style.
+// A format text of the table, or a given one, filled printf-style.
 template <class... A>
 QString Format(unsigned id, const A&... args) {
     return ToQ(Text::Format(Load(id), args...));
+}
+template <class... A>
+QString FormatText(std::u16string_view format, const A&... args) {
+    return ToQ(Text::Format(format, args...));
 }
 
 // A command's entry reads "prompt\ntool tip"; an entry without "\n" is all prompt.
 QString PromptOf(unsigned commandId);
 QString ToolTipOf(unsigned commandId);
-
-// The English stand-in for ids the string table does not carry (empty when none).
-std::u16string_view FallbackText(unsigned id);
 
 }  // namespace UiText

@@ -15,7 +15,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <sstream>
 
 #include "GuiDriver.h"
@@ -60,25 +59,10 @@ std::string ReadText(const fs::path& file) {
     return out.str();
 }
 
-// The shipped German module with the texts of the ids it does not carry yet.
+// The shipped German module.
 void WriteGermanModule(const fs::path& target) {
-    std::string module = ReadText(fs::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng");
-    std::set<std::string> present;
-    std::istringstream lines(module);
-    for (std::string line; std::getline(lines, line);) {
-        const auto tab = line.find('\t');
-        if (tab != std::string::npos) present.insert(line.substr(0, tab));
-    }
-    if (!module.empty() && module.back() != '\n') module += '\n';
-    std::istringstream additions(
-        ReadText(fs::path(BRELVANTOR_SOURCE_DIR) / "tests/gui/strings/new-strings-de.tsv"));
-    std::string line;
-    std::getline(additions, line);  // header
-    while (std::getline(additions, line)) {
-        const auto tab = line.find('\t');
-        if (tab != std::string::npos && !present.count(line.substr(0, tab))) module += line + "\n";
-    }
-    std::ofstream(target, std::ios::binary) << module;
+    std::ofstream(target, std::ios::binary)
+        << ReadText(fs::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng");
 }
 
 }  // namespace

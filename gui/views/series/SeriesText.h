@@ -1,11 +1,10 @@
 #pragma once
-// Texts of the Series tab as QString: string-table texts by id and formats
-// filled printf-style.
+// The ids of the Series tab's own texts, and the program's text helpers.
 #include <QString>
 #include <string>
 #include <string_view>
 
-#include "text/Format.h"
+#include "ui/UiText.h"
 
 namespace SeriesText {
 
@@ -27,26 +26,12 @@ inline constexpr unsigned kDoNotShowAgain = 62709;      // "Do not show this mes
 inline constexpr unsigned kSliderTitle = 62710;         // "Choose a value" (a slider without a title)
 }  // namespace Ids
 
-inline QString ToQ(std::u16string_view text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-inline std::u16string FromQ(const QString& text) {
-    return text.toStdU16String();
-}
-
-// The text of `id` from the active language, else the built-in table.
-std::u16string Load(unsigned id);
-inline QString Get(unsigned id) {
-    return ToQ(Load(id));
-}
-
-template <class... A>
-QString Format(unsigned id, const A&... args) {
-    return ToQ(Text::Format(Load(id), args...));
-}
-template <class... A>
-QString FormatText(std::u16string_view format, const A&... args) {
-    return ToQ(Text::Format(format, args...));
-}
+// The program's text helpers, by their names in this tab.
+using UiText::Format;
+using UiText::FormatText;
+using UiText::FromQ;
+using UiText::Get;
+using UiText::Load;
+using UiText::ToQ;
 
 }  // namespace SeriesText
