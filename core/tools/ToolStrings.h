@@ -1,9 +1,6 @@
 #pragma once
-// Texts of the tools and the command-line program that are newer than the
-// string table shipped with this build. They are looked up like every other
-// text, so a language module can carry them; until the table has them, the
-// English text below stands in.
-#include <span>
+// Texts of the tools and the command-line program (ids from 62600 up), looked
+// up like every other text so that a language module carries them too.
 #include <string>
 
 #include "text/Format.h"
@@ -11,16 +8,7 @@
 
 namespace Tools {
 
-struct TToolString {
-    unsigned id;
-    const char16_t* english;
-};
-
-// Every id from 62600 up that this program uses, with its English text.
-std::span<const TToolString> ToolStrings();
-
-// The text of `id` from the string table (and so from a language module),
-// else the English text of ToolStrings, else the plain table lookup.
+// The text of `id` from the language module, else the built-in table.
 std::u16string LoadToolString(unsigned id);
 
 template <class... A>
