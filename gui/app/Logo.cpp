@@ -10,6 +10,7 @@
 CLogo::CLogo(QToolBar* bar)
     : QAbstractButton(bar),
       m_bar(bar),
+      m_barObject(bar),
       m_normal(new QSvgRenderer(QStringLiteral(":/icons/logo.svg"), this)),
       m_pressed(new QSvgRenderer(QStringLiteral(":/icons/logo-pressed.svg"), this)) {
     setCursor(Qt::PointingHandCursor);
@@ -34,8 +35,10 @@ void CLogo::leaveEvent(QEvent* event) {
 }
 
 bool CLogo::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_bar && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest ||
-                             event->type() == QEvent::Show))
+    // Compared as a plain object: while the toolbar is being destroyed it is no
+    // longer a toolbar, and the events of its last moments must not touch it as one.
+    if (watched == m_barObject && (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest ||
+                                   event->type() == QEvent::Show))
         Reposition();
     return QAbstractButton::eventFilter(watched, event);
 }

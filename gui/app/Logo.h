@@ -28,6 +28,7 @@ class CLogo : public QAbstractButton {
 
   private:
     QPointer<QToolBar> m_bar;
+    const QObject* m_barObject;  // the same toolbar, for telling its events apart
     QSvgRenderer* m_normal;
     QSvgRenderer* m_pressed;
 };
