@@ -27,6 +27,27 @@ class CBusy {
     bool& m_flag;
 };
 
+// Messages of the download come after the progress dialog has gone, never
+// on top of it.
+class CAfterProgressPrompt : public Text::IUserPrompt {
+  public:
+    CAfterProgressPrompt(Text::IUserPrompt& prompt, CProgressDlg& progress) : m_prompt(prompt), m_progress(progress) {}
+    Text::MsgResult ShowMessage(const Text::SMessage& msg) override {
+        m_progress.HideProgress();
+        return m_prompt.ShowMessage(msg);
+    }
+    std::optional<std::filesystem::path> ChooseOpenFile(const Text::SFileChoice& choice) override {
+        return m_prompt.ChooseOpenFile(choice);
+    }
+    std::optional<std::filesystem::path> ChooseSaveFile(const Text::SFileChoice& choice) override {
+        return m_prompt.ChooseSaveFile(choice);
+    }
+
+  private:
+    Text::IUserPrompt& m_prompt;
+    CProgressDlg& m_progress;
+};
+
 }  // namespace
 
 void CMainFrame::OnProgress(int percent, int, int) {
@@ -41,8 +62,9 @@ void CMainFrame::DownloadAll() {
         // dialog and lets a hammer go that cannot serve.
         SetProgressEnabled(true);
         m_progress->ShowProgress();
+        CAfterProgressPrompt prompt(m_ctx.prompt, *m_progress);
         const Tools::TDownloadOutcome outcome =
-            Tools::DownloadAllSeries(*m_connection.Device(), *m_doc, m_ctx.prompt, this, std::time(nullptr));
+            Tools::DownloadAllSeries(*m_connection.Device(), *m_doc, prompt, this, std::time(nullptr));
         m_progress->HideProgress();
         SetProgressEnabled(false);
         if (outcome.disconnect) {

@@ -91,8 +91,12 @@ TEST_F(CDeviceTest, DownloadBringsTheHammersSeriesIntoTheProject) {
 TEST_F(CDeviceTest, EmptyHammerSaysSoAndKeepsTheConnection) {
     CSimLine line(LoadState("empty.json"));
     CMainFrame& frame = StartWith(line);
+    // The message comes once the progress dialog has gone.
+    bool progressShownWithMessage = true;
+    m_prompt.onShow = [&](const Text::SMessage&) { progressShownWithMessage = frame.ProgressDialog()->isVisible(); };
     frame.OnCommand(Cmd::kDownloadAll);
     EXPECT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{59546}));
+    EXPECT_FALSE(progressShownWithMessage);
     EXPECT_TRUE(frame.Connection().IsConnected());
     EXPECT_EQ(frame.Doc().WorkingData().GetCount(), 0);
     EXPECT_FALSE(frame.Doc().IsModified());

@@ -1,6 +1,7 @@
 #pragma once
 // A user prompt for tests: answers from a script, records everything shown.
 #include <deque>
+#include <functional>
 
 #include "text/UserPrompt.h"
 
@@ -9,9 +10,11 @@ public:
     std::vector<Text::SMessage> shown;
     std::deque<Text::MsgResult> answers;  // taken in order; Cancel when exhausted
     std::deque<std::optional<std::filesystem::path>> files;  // for open and save choices
+    std::function<void(const Text::SMessage&)> onShow;       // sees each message as it is shown
 
     Text::MsgResult ShowMessage(const Text::SMessage& msg) override {
         shown.push_back(msg);
+        if (onShow) onShow(msg);
         if (answers.empty()) return Text::MsgResult::Cancel;
         auto a = answers.front();
         answers.pop_front();
