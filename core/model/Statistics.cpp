@@ -249,11 +249,14 @@ TStatistics CalcStatistics(TVantrelObject& s) {
     return st;
 }
 
-int GetEffectiveUpperOutliers(const TVantrelObject& s) {
+namespace {
+
+// The outliers a mode cuts at one end: the stored count where the user sets it.
+int EffectiveOutliers(const TVantrelObject& s, int stored) {
     switch (s.AveragingMode) {
         case kModeMean:
         case kModeMedianOnly:
-            return s.UpperOutliers;
+            return stored;
         case kModeMeanOutlier:
             return GetOutlierCancellationCount(s.Readings.size());
         case kModeMeanJGJ:
@@ -263,18 +266,14 @@ int GetEffectiveUpperOutliers(const TVantrelObject& s) {
     }
 }
 
+}  // namespace
+
+int GetEffectiveUpperOutliers(const TVantrelObject& s) {
+    return EffectiveOutliers(s, s.UpperOutliers);
+}
+
 int GetEffectiveLowerOutliers(const TVantrelObject& s) {
-    switch (s.AveragingMode) {
-        case kModeMean:
-        case kModeMedianOnly:
-            return s.LowerOutliers;
-        case kModeMeanOutlier:
-            return GetOutlierCancellationCount(s.Readings.size());
-        case kModeMeanJGJ:
-            return kJgjCut;
-        default:
-            return 0;
-    }
+    return EffectiveOutliers(s, s.LowerOutliers);
 }
 
 double GetSeriesFormFactor(const TVantrelObject& s) {

@@ -13,12 +13,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "SimHammer.h"
-#include "SimPty.h"
-#include "StateJson.h"
 #include "app/DevFoundPage.h"
 #include "app/DevSelectSheet.h"
 #include "app/PortSelectPage.h"
+#include "core/device/E2eSupport.h"
 
 namespace GuiTest {
 
@@ -49,36 +47,10 @@ inline void WhenModal(std::function<void(QWidget*)> action) {
     timer->start();
 }
 
-inline std::string StatePath(const std::string& name) {
-    return std::string(BRELVANTOR_SOURCE_DIR) + "/sim/states/" + name;
-}
-
-inline Sim::SSimState LoadState(const std::string& name) {
-    Sim::SSimState state;
-    std::string error;
-    if (!Sim::LoadStateFile(StatePath(name), state, error)) throw std::runtime_error(error);
-    return state;
-}
-
-// A simulated hammer served on a pty by a thread of the test.
-class CSimLine {
-  public:
-    explicit CSimLine(Sim::SSimState state, Sim::SSimFaults faults = {}, std::uint32_t lineRate = 0)
-        : m_hammer(std::move(state), faults), m_pty(m_hammer, {lineRate, "", false}) {
-        std::string error;
-        if (!m_pty.Start(error)) throw std::runtime_error(error);
-    }
-    ~CSimLine() { m_pty.Stop(); }
-    CSimLine(const CSimLine&) = delete;
-    CSimLine& operator=(const CSimLine&) = delete;
-
-    Sim::CSimHammer& Hammer() { return m_hammer; }
-    const std::string& Path() const { return m_pty.SlavePath(); }
-
-  private:
-    Sim::CSimHammer m_hammer;
-    Sim::CSimPty m_pty;
-};
+// The simulated hammer on a pty, as the device tests have it.
+using E2e::CSimLine;
+using E2e::LoadState;
+using E2e::StatePath;
 
 // The wizard as a user drives it: choices on the communication page, Next, wait
 // for the search, then Finish when a device was found (else Cancel).

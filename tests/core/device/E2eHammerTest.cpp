@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "E2eSupport.h"
+#include "LocalTime.h"
 #include "device/Contents.h"
 #include "device/ZvCommands.h"
 #include "model/HammerData.h"
@@ -15,22 +16,6 @@
 
 using namespace Device;
 using E2e::CSimLine;
-
-namespace {
-
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
-
-}  // namespace
 
 TEST(E2eHammer, IdentifiesBothFormats) {
     struct Case {

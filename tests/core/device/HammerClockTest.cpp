@@ -5,27 +5,12 @@
 #include <limits>
 #include <vector>
 
+#include "LocalTime.h"
 #include "device/Contents.h"
 #include "device/VantrelDevice.h"
 
 using Device::CVantrelDevice;
 using Bytes = std::vector<std::uint8_t>;
-
-namespace {
-
-std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
-
-}  // namespace
 
 TEST(HammerClock, PayloadIsTheLocalCalendarTime) {
     struct Case {
