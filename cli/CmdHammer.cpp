@@ -202,6 +202,7 @@ int CmdDownload(CCliApp& app, Args args) {
         case Tools::EDownloadResult::NoDownloadSupport:
             return kExitNotSupported;
         case Tools::EDownloadResult::SlotsUnreadable:
+        case Tools::EDownloadResult::IdentificationUnreadable:
             return kExitCommFailed;
         case Tools::EDownloadResult::DownloadFailed:
             Tools::ShowToolText(app.Prompt(), kIdDownloadCode,

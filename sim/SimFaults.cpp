@@ -63,6 +63,8 @@ bool ParseFault(const std::string& text, SSimFaults& faults, std::string& error)
         ok = number(240, 255, 0xF5, faults.DeviceError);
     } else if (kind == "echo") {
         ok = noValue(faults.Echo);
+    } else if (kind == "prompt-stray") {
+        ok = number(0, 255, 0x3E, faults.PromptStray);
     } else {
         error = "unknown fault \"" + kind + "\"";
         return false;
@@ -81,7 +83,8 @@ const char* FaultHelp() {
            "  mute              nothing is ever answered\n"
            "  garbage           every request is answered with noise\n"
            "  device-error[=C]  application requests get device error code C, 240-255 (default 245)\n"
-           "  echo              text commands are echoed from the start\n";
+           "  echo              text commands are echoed from the start\n"
+           "  prompt-stray[=B]  byte B (0-255) follows the text prompt (default 0x3E)\n";
 }
 
 }  // namespace Sim

@@ -26,10 +26,13 @@ struct SSimFaults {
     int DeviceError = -1;
     // Text commands are echoed from the start (a hammer whose echo was left on).
     bool Echo = false;
+    // A byte that follows the text prompt (-1: none): a line that picked up noise,
+    // or a bridge in between that adds a byte of its own.
+    int PromptStray = -1;
 
     bool Any() const {
         return CutAfter >= 0 || BadCheck || StallMs > 0 || StrayBytes > 0 || RefuseDownload ||
-               FormatByte >= 0 || Mute || Garbage || DeviceError >= 0 || Echo;
+               FormatByte >= 0 || Mute || Garbage || DeviceError >= 0 || Echo || PromptStray >= 0;
     }
 };
 

@@ -130,7 +130,12 @@ void CSimHammer::HandleByte(std::uint8_t b, std::vector<SSimOutput>& out) {
             if (b == kTextStart) {
                 m_Parse = EParse::Text;
                 m_Text.clear();
-                if (!m_Faults.Mute) out.push_back({0, {kTextPrompt}});
+                if (!m_Faults.Mute) {
+                    std::vector<std::uint8_t> prompt{kTextPrompt};
+                    if (m_Faults.PromptStray >= 0)
+                        prompt.push_back(static_cast<std::uint8_t>(m_Faults.PromptStray));
+                    out.push_back({0, std::move(prompt)});
+                }
             } else if (b >= 0xC0 && b <= 0xEF) {
                 m_Expected = b - 0xC0u;
                 m_Payload.clear();

@@ -1,8 +1,10 @@
 #include "device/PortTable.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <set>
 #include <system_error>
 
 #include "settings/AppSettings.h"
@@ -13,6 +15,8 @@
 namespace Device {
 
 namespace {
+
+constexpr unsigned kIdSkippedEntries = 62851;
 
 std::mutex g_Lock;
 std::optional<CPortTable> g_Current;
@@ -39,7 +43,38 @@ bool HasControlCharacter(std::string_view text) {
     return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
+std::set<std::string> g_Warned;  // table texts already reported
+
+// The entry itself may hold anything; control characters are shown as "?" so
+// that the warning cannot steer the terminal.
+std::string Printable(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return out;
+}
+
 }  // namespace
+
+CPortTable CPortTable::ParseAndWarn(const std::string& text, const std::string& source) {
+    std::vector<std::string> skipped;
+    CPortTable table = Parse(text, nullptr, &skipped);
+    if (skipped.empty()) return table;
+    {
+        std::lock_guard lock(g_Lock);
+        if (!g_Warned.insert(source + '\n' + text).second) return table;
+    }
+    std::string list;
+    for (const std::string& item : skipped) {
+        if (!list.empty()) list += ", ";
+        list += '"' + Printable(item) + '"';
+    }
+    const std::string message = Text::ToUtf8(Text::FormatString(kIdSkippedEntries, source, list));
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::fflush(stderr);
+    return table;
+}
 
 void CPortTable::Add(unsigned number, std::string path) {
     const auto at = std::lower_bound(m_Entries.begin(), m_Entries.end(), number,
@@ -47,9 +82,13 @@ void CPortTable::Add(unsigned number, std::string path) {
     m_Entries.insert(at, SEntry{number, std::move(path)});
 }
 
-CPortTable CPortTable::Parse(std::string_view text, bool* valid) {
+CPortTable CPortTable::Parse(std::string_view text, bool* valid, std::vector<std::string>* skipped) {
     CPortTable table;
     bool clean = true;
+    auto skip = [&](std::string_view item) {
+        clean = false;
+        if (skipped != nullptr) skipped->emplace_back(item);
+    };
     while (!text.empty()) {
         const std::size_t end = text.find(';');
         const std::string_view item = Trim(text.substr(0, end));
@@ -57,13 +96,13 @@ CPortTable CPortTable::Parse(std::string_view text, bool* valid) {
         if (item.empty()) continue;
         const std::size_t eq = item.find('=');
         if (eq == std::string_view::npos) {
-            clean = false;
+            skip(item);
             continue;
         }
         const unsigned number = ParseNumber(Trim(item.substr(0, eq)));
         const std::string_view path = Trim(item.substr(eq + 1));
         if (number == 0 || path.empty() || HasControlCharacter(path) || table.PathOf(number)) {
-            clean = false;
+            skip(item);
             continue;
         }
         table.Add(number, std::string(path));
@@ -104,13 +143,13 @@ CPortTable CPortTable::Scan(const std::filesystem::path& devDir) {
 
 CPortTable CPortTable::Load(Settings::CSettingsStore* store) {
     if (const char* env = std::getenv(kEnvironmentVariable); env != nullptr && *env != '\0') {
-        return Parse(env);
+        return ParseAndWarn(env, kEnvironmentVariable);
     }
     if (store != nullptr) {
         const std::optional<Settings::TSettingsValue> value =
             store->ReadValue(Text::LoadString(Settings::kIdSettingsKey), kSettingsValue);
         if (value && value->type == Settings::EValueType::String && !value->text.empty()) {
-            return Parse(Text::ToUtf8(value->text));
+            return ParseAndWarn(Text::ToUtf8(value->text), Text::ToUtf8(kSettingsValue));
         }
     }
     return Scan();

@@ -38,12 +38,16 @@ class CPortTable {
     // with a number outside 1 to 9999, an empty path, a path containing control
     // characters or a number already given are skipped. `valid` (when given)
     // tells whether nothing had to be skipped.
-    static CPortTable Parse(std::string_view text, bool* valid = nullptr);
+    // `skipped` (when given) receives each skipped entry as written.
+    static CPortTable Parse(std::string_view text, bool* valid = nullptr,
+                            std::vector<std::string>* skipped = nullptr);
     // The existing ttyACM*, ttyUSB* and ttyS* devices in `devDir`, numbered from 1.
     static CPortTable Scan(const std::filesystem::path& devDir = "/dev");
 
     // The table in force: BRELVANTOR_PORTS when set and not empty, else the
     // store's "SerialPorts" when set, else a scan of /dev. `store` may be null.
+    // Skipped entries are reported on stderr, once per distinct table text, so
+    // that a typing error in the table does not make a port vanish unnoticed.
     static CPortTable Load(Settings::CSettingsStore* store);
 
     // The process-wide table the serial transport uses. Until SetCurrent (or
@@ -70,6 +74,7 @@ class CPortTable {
     std::string DisplayName(unsigned number) const;
 
   private:
+    static CPortTable ParseAndWarn(const std::string& text, const std::string& source);
     void Add(unsigned number, std::string path);
 
     std::vector<SEntry> m_Entries;  // ascending by number

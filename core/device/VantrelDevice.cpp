@@ -69,7 +69,7 @@ bool CVantrelDevice::Identify(SShortIdentity& identity) {
         identity.SerialNumber = m_Identity.SerialNumber;
         if (!outcome.Signature) return false;
         if (outcome.NewFormat) m_NewFormat = true;
-        if (outcome.DownloadSupport) m_DownloadSupport = *outcome.DownloadSupport;
+        if (outcome.DownloadSupport) m_DownloadSupport = outcome.DownloadSupport;
         return outcome.Success;
     } catch (const std::exception&) {
         return false;

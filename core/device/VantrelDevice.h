@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -101,7 +102,10 @@ class CVantrelDevice : public CZvDevice {
     bool WriteCustomStatistics(const SCustomStatistics& statistics);
 
     bool IsNewFormat() const { return m_NewFormat; }
-    bool SupportsDownload() const { return m_DownloadSupport; }
+    bool SupportsDownload() const { return m_DownloadSupport.value_or(false); }
+    // Whether the identification told if the hammer can download at all: a
+    // device type too short to carry the mark (a garbled line) does not.
+    bool IsDownloadSupportKnown() const { return m_DownloadSupport.has_value(); }
     // Closes the transport quietly without detaching it.
     void ClosePort();
 
@@ -117,7 +121,7 @@ class CVantrelDevice : public CZvDevice {
     SIdentity m_Identity;
     std::u16string m_InfoText;
     bool m_NewFormat = false;
-    bool m_DownloadSupport = false;
+    std::optional<bool> m_DownloadSupport;
 };
 
 }  // namespace Device

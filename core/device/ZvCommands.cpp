@@ -506,6 +506,9 @@ int CZvCommands::TextExchange(std::string_view command, int timeoutMs, std::vect
     if (!SetBothTimeouts(timeoutMs)) return 0;
     std::uint8_t answer = 0;
     if (!ReadOne(answer)) return -1;
+    // Whatever came with the prompt byte is noise; left in the line it would be
+    // read as the start of the answer.
+    Purge();
     if (!command.empty() && !WriteText(command)) return -1;
     if (!WriteOne('\r')) return -1;
     line.assign(static_cast<std::size_t>(lineSize) + 1, '\0');
@@ -595,6 +598,7 @@ bool CZvCommands::SetEcho(bool on, bool probe) {
         if (!WriteOne(kTextStart)) return false;
         std::uint8_t answer = 0;
         if (!ReadOne(answer)) return false;
+        Purge();
         if (!WriteText("EC?\r")) return false;
         m_Echo = 0;
         char line[1024];

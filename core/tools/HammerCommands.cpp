@@ -50,6 +50,15 @@ TDownloadOutcome DownloadAllSeries(Device::CVantrelDevice& hammer, CHammerDoc& d
         out.result = EDownloadResult::ClockNotSet;
         return out;
     }
+    if (!hammer.IsDownloadSupportKnown()) {
+        // Telling the user the model cannot download would send them to buy an
+        // upgrade for what is a bad line.
+        Text::ShowMessageId(prompt, kIdIdentificationUnreadable, Text::MsgIcon::Error);
+        doc.SetModified(false);
+        out.result = EDownloadResult::IdentificationUnreadable;
+        out.disconnect = true;
+        return out;
+    }
     if (!hammer.SupportsDownload()) {
         Text::ShowMessageId(prompt, kIdNoDownloadSupport, Text::MsgIcon::Warning);
         doc.SetModified(false);

@@ -25,14 +25,16 @@ inline constexpr unsigned kIdNotConnected = 59513;
 inline constexpr unsigned kIdDeleteAllQuestion = 59518;
 inline constexpr unsigned kIdDeleteAllSucceeded = 59512;
 inline constexpr unsigned kIdDeleteAllFailed = 59403;
+inline constexpr unsigned kIdIdentificationUnreadable = 62850;
 
 enum class EDownloadResult {
-    ClockNotSet,        // the hammer did not confirm the clock; nothing else was done
-    NoDownloadSupport,  // 59442 shown
-    SlotsUnreadable,    // 59606 shown; the hammer stays connected
-    DownloadFailed,     // 59606 shown; see TDownloadOutcome::code
-    NoSeries,           // 59546 shown; the slot curves are registered
-    SeriesTaken,        // the document holds the series
+    ClockNotSet,               // the hammer did not confirm the clock; nothing else was done
+    NoDownloadSupport,         // 59442 shown
+    IdentificationUnreadable,  // 62850 shown: whether it can download is not known
+    SlotsUnreadable,           // 59606 shown; the hammer stays connected
+    DownloadFailed,            // 59606 shown; see TDownloadOutcome::code
+    NoSeries,                  // 59546 shown; the slot curves are registered
+    SeriesTaken,               // the document holds the series
 };
 
 struct TDownloadOutcome {

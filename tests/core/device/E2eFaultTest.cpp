@@ -143,3 +143,26 @@ TEST(E2eFaults, EchoingHammerIsIdentifiedCorrectly) {
     ASSERT_TRUE(hammer->Identify(id));
     EXPECT_EQ(id.DeviceType, state.Identity.DeviceType);
 }
+
+// A byte after the text prompt is noise, not the start of the answer; the echo
+// probe reads past the prompt the same way.
+TEST(E2eFaults, ByteAfterThePromptIsNotPartOfTheAnswer) {
+    const auto state = E2e::LoadState("old-format-N.json");
+    for (const char* fault : {"prompt-stray=0x3E", "prompt-stray=0x10", "prompt-stray=0x0D"}) {
+        for (bool echo : {false, true}) {
+            SCOPED_TRACE(std::string(fault) + (echo ? " echo" : ""));
+            Sim::SSimFaults faults = Fault(fault);
+            faults.Echo = echo;
+            CSimLine line(state, faults);
+            auto hammer = E2e::Connect(line.Path());
+            ASSERT_TRUE(hammer);
+            SShortIdentity id;
+            ASSERT_TRUE(hammer->Identify(id));
+            EXPECT_EQ(id.DeviceType, state.Identity.DeviceType);
+            EXPECT_EQ(id.SerialNumber, state.Identity.SerialNumber);
+            EXPECT_TRUE(hammer->SupportsDownload());
+            ASSERT_TRUE(hammer->GetCommands()->SetEcho(false, true));
+            EXPECT_FALSE(line.Hammer().GetState().Echo);
+        }
+    }
+}

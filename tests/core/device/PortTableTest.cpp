@@ -98,3 +98,45 @@ TEST(PortTable, CurrentTableIsTheOneSetOrLoadedAfresh) {
     EXPECT_EQ(CPortTable::Current().ToString(), "8=/env/port");
     CPortTable::SetCurrent(std::nullopt);
 }
+
+// Entries the table cannot use are named, so that a typing error does not make a
+// port vanish without a word; the warning comes once, not at every scan.
+TEST(PortTable, SkippedEntriesAreNamedAndReportedOnce) {
+    struct Case {
+        const char* text;
+        std::vector<std::string> skipped;
+    };
+    const Case cases[] = {
+        {"1=/dev/a;2=/dev/b", {}},
+        {"1=/dev/a;1=/dev/b", {"1=/dev/b"}},
+        {"x=/dev/a; 0=/dev/b ;10000=/dev/c;3=", {"x=/dev/a", "0=/dev/b", "10000=/dev/c", "3="}},
+        {"/dev/ttyUSB0;4=/dev/d", {"/dev/ttyUSB0"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        std::vector<std::string> skipped;
+        bool valid = false;
+        CPortTable::Parse(c.text, &valid, &skipped);
+        EXPECT_EQ(skipped, c.skipped);
+        EXPECT_EQ(valid, c.skipped.empty());
+    }
+
+    const char* old = std::getenv(CPortTable::kEnvironmentVariable);
+    const std::string saved = old ? old : "";
+    ::setenv(CPortTable::kEnvironmentVariable, "2=/dev/first;2=/dev/second;bad\x1b[2J", 1);
+    testing::internal::CaptureStderr();
+    const CPortTable first = CPortTable::Load(nullptr);
+    const CPortTable again = CPortTable::Load(nullptr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    if (old)
+        ::setenv(CPortTable::kEnvironmentVariable, saved.c_str(), 1);
+    else
+        ::unsetenv(CPortTable::kEnvironmentVariable);
+    EXPECT_EQ(first.ToString(), "2=/dev/first");
+    EXPECT_EQ(again.ToString(), "2=/dev/first");
+    EXPECT_NE(err.find("BRELVANTOR_PORTS"), std::string::npos) << err;
+    EXPECT_NE(err.find("\"2=/dev/second\""), std::string::npos) << err;
+    EXPECT_NE(err.find("\"bad?[2J\""), std::string::npos) << err;
+    EXPECT_EQ(err.find('\x1b'), std::string::npos);
+    EXPECT_EQ(err.find("BRELVANTOR_PORTS"), err.rfind("BRELVANTOR_PORTS")) << "reported twice: " << err;
+}

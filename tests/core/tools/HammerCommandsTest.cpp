@@ -151,6 +151,59 @@ TEST_F(HammerCommands, DownloadFailuresWithTheirMessagesAndConnection) {
     }
 }
 
+// A stray byte right after the prompt (a noisy line, a bridge that adds one)
+// once became the first letter of the device type, and the hammer was then
+// said not to support downloading.
+TEST_F(HammerCommands, StrayByteAfterThePromptDoesNotSpoilTheIdentification) {
+    for (int stray : {0x3E, 0x10, 0x06, 0x00}) {
+        SCOPED_TRACE(stray);
+        Sim::SSimFaults faults;
+        faults.PromptStray = stray;
+        CScriptedPrompt shown;
+        CLine line(ToolsSim::LoadState("new-format-L.json"), faults);
+        auto hammer = ToolsSim::Connect(line);
+        ASSERT_TRUE(hammer);
+        CHammerDoc doc(shown);
+        const auto out = Tools::DownloadAllSeries(*hammer, doc, shown, nullptr, std::time(nullptr));
+        EXPECT_EQ(EDownloadResult::SeriesTaken, out.result);
+        EXPECT_TRUE(shown.shown.empty());
+        EXPECT_EQ(4, out.seriesCount);
+    }
+}
+
+// A device type too short to carry the download mark tells nothing about the
+// model: the user hears that the identification was unreadable.
+TEST_F(HammerCommands, UnreadableIdentificationIsNotCalledUnsupported) {
+    struct SCase {
+        const char* state;
+        const char* deviceType;
+        EDownloadResult result;
+        unsigned shown;
+    };
+    const SCase cases[] = {
+        {"new-format-L.json", "Talvenbrecker", EDownloadResult::IdentificationUnreadable, 62850},
+        {"old-format-N.json", "Talvenbrecker", EDownloadResult::IdentificationUnreadable, 62850},
+        {"no-download.json", nullptr, EDownloadResult::NoDownloadSupport, 59442},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.state);
+        Sim::SSimState state = ToolsSim::LoadState(c.state);
+        if (c.deviceType != nullptr) state.Identity.DeviceType = c.deviceType;
+        CScriptedPrompt shown;
+        CLine line(state);
+        auto hammer = ToolsSim::Connect(line);
+        ASSERT_TRUE(hammer);
+        CHammerDoc doc(shown);
+        doc.SetModified(true);
+        const auto out = Tools::DownloadAllSeries(*hammer, doc, shown, nullptr, std::time(nullptr));
+        EXPECT_EQ(c.result, out.result);
+        EXPECT_EQ(std::vector<unsigned>{c.shown}, shown.ShownIds());
+        EXPECT_TRUE(out.disconnect);
+        EXPECT_FALSE(doc.IsModified());
+        EXPECT_EQ(0, doc.WorkingData().GetCount());
+    }
+}
+
 TEST_F(HammerCommands, ClockNotConfirmedEndsBeforeAnythingElse) {
     Sim::SSimFaults error;
     error.DeviceError = 0xF5;
