@@ -50,22 +50,21 @@ TDownloadOutcome DownloadAllSeries(Device::CVantrelDevice& hammer, CHammerDoc& d
         out.result = EDownloadResult::ClockNotSet;
         return out;
     }
-    if (!hammer.IsDownloadSupportKnown()) {
-        // Telling the user the model cannot download would send them to buy an
-        // upgrade for what is a bad line.
-        Text::ShowMessageId(prompt, kIdIdentificationUnreadable, Text::MsgIcon::Error);
+    // Either refusal ends the session: nothing was downloaded, so nothing is left to save.
+    const auto refuse = [&](unsigned id, Text::MsgIcon icon, EDownloadResult result) {
+        Text::ShowMessageId(prompt, id, icon);
         doc.SetModified(false);
-        out.result = EDownloadResult::IdentificationUnreadable;
+        out.result = result;
         out.disconnect = true;
         return out;
-    }
-    if (!hammer.SupportsDownload()) {
-        Text::ShowMessageId(prompt, kIdNoDownloadSupport, Text::MsgIcon::Warning);
-        doc.SetModified(false);
-        out.result = EDownloadResult::NoDownloadSupport;
-        out.disconnect = true;
-        return out;
-    }
+    };
+    // Telling the user the model cannot download would send them to buy an
+    // upgrade for what is a bad line.
+    if (!hammer.IsDownloadSupportKnown())
+        return refuse(kIdIdentificationUnreadable, Text::MsgIcon::Error,
+                      EDownloadResult::IdentificationUnreadable);
+    if (!hammer.SupportsDownload())
+        return refuse(kIdNoDownloadSupport, Text::MsgIcon::Warning, EDownloadResult::NoDownloadSupport);
 
     std::array<Device::SCurveSlot, 3> slots;
     if (!hammer.ReadCurveSlots(slots[0], slots[1], slots[2])) {
