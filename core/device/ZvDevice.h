@@ -87,6 +87,7 @@ class CZvDevice {
     // Every byte the engine exchanges goes to `log` (not owned; nullptr: off),
     // also for engines created by later Attach calls.
     void SetTrafficLog(ITrafficLog* log);
+    ITrafficLog* GetTrafficLog() const { return m_TrafficLog; }
 
     virtual int GetBlockSize() const { return 32768; }
     virtual int GetChecksumMode() const { return 2; }

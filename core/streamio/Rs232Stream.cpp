@@ -354,9 +354,17 @@ bool CRs232Stream::CancelIo() {
     return true;
 }
 
+void CRs232Stream::Interrupt() {
+    m_Interrupted.store(true);
+    if (m_CancelFd >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(m_CancelFd, &one, sizeof one);
+    }
+}
+
 CRs232Stream::EWait CRs232Stream::WaitPort(short events, std::int64_t deadlineMs, std::uint64_t generation) {
     for (;;) {
-        if (m_CancelGeneration.load() != generation) return EWait::Cancelled;
+        if (m_CancelGeneration.load() != generation || m_Interrupted.load()) return EWait::Cancelled;
         int timeout = -1;
         if (deadlineMs >= 0) {
             const std::int64_t left = deadlineMs - SteadyMs();
@@ -374,7 +382,7 @@ CRs232Stream::EWait CRs232Stream::WaitPort(short events, std::int64_t deadlineMs
         if (count == 2 && (fds[1].revents & POLLIN) != 0) {
             std::uint64_t value = 0;
             [[maybe_unused]] const ssize_t n = ::read(m_CancelFd, &value, sizeof value);
-            if (m_CancelGeneration.load() != generation) return EWait::Cancelled;
+            if (m_CancelGeneration.load() != generation || m_Interrupted.load()) return EWait::Cancelled;
         }
         if ((fds[0].revents & events) != 0) return EWait::Ready;
         if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) return EWait::HungUp;

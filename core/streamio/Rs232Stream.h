@@ -93,6 +93,12 @@ class CRs232Stream : public CFileStream {
     // Ends a read or write that is waiting on another thread (it returns what it
     // has) and discards both queues. Raises.
     bool CancelIo() override;
+    // Ends every wait of this stream at once, the one in progress on another
+    // thread and all later ones: reads return what they have, writes what they
+    // wrote. For a search that no longer needs a port it is still trying. Safe
+    // from any thread while the stream object exists (it touches only an atomic
+    // flag and the wake-up event, never the port).
+    void Interrupt();
     // Waits at most the read time-out in total for `count` bytes and returns what
     // came; none sets 38. Raises 30 when not open for reading.
     std::size_t Read(void* buffer, std::size_t count) override;
@@ -164,6 +170,7 @@ class CRs232Stream : public CFileStream {
     std::int32_t m_WriteTimeout = 10;
     int m_CancelFd = -1;  // eventfd that wakes a waiting read or write
     std::atomic<std::uint64_t> m_CancelGeneration{0};
+    std::atomic<bool> m_Interrupted{false};
     bool m_Closing = false;  // a flush during close must not keep the port open
 };
 

@@ -22,6 +22,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "SimProcess.h"
 #include "device/DeviceTypes.h"
 #include "device/VantrelDevice.h"
 #include "streamio/Rs232Stream.h"
@@ -29,11 +30,6 @@
 namespace {
 
 constexpr std::uint32_t kLineRate = 3840;  // 38400 baud, 8N1
-
-std::string SimProgram() {
-    if (const char* env = std::getenv("BRELVANTOR_SIM")) return env;
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "brelvantor-sim").string();
-}
 
 // 158 series of 99 readings in the newer format: 65413 data bytes.
 std::string WriteLargeState() {
@@ -43,47 +39,6 @@ std::string WriteLargeState() {
         "generate": {"series": 158, "readings": 99, "seed": 2024}})";
     return path.string();
 }
-
-// The simulator as a child process; ended with SIGTERM when the object goes.
-class CSimProcess {
-  public:
-    CSimProcess(const std::string& state, std::uint32_t lineRate) {
-        int out[2];
-        if (::pipe(out) != 0) throw std::runtime_error("pipe");
-        const std::string program = SimProgram();
-        const std::string rate = std::to_string(lineRate);
-        m_Pid = ::fork();
-        if (m_Pid < 0) throw std::runtime_error("fork");
-        if (m_Pid == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            ::close(out[1]);
-            if (lineRate != 0) {
-                ::execl(program.c_str(), program.c_str(), "--state", state.c_str(), "--line-rate",
-                        rate.c_str(), static_cast<char*>(nullptr));
-            } else {
-                ::execl(program.c_str(), program.c_str(), "--state", state.c_str(),
-                        static_cast<char*>(nullptr));
-            }
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        char c = 0;
-        pollfd pfd{out[0], POLLIN, 0};
-        while (::poll(&pfd, 1, 10000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n') m_Path += c;
-        ::close(out[0]);
-        if (m_Path.empty()) throw std::runtime_error("no pty path from " + program);
-    }
-    ~CSimProcess() {
-        ::kill(m_Pid, SIGTERM);
-        ::waitpid(m_Pid, nullptr, 0);
-    }
-    const std::string& Path() const { return m_Path; }
-
-  private:
-    pid_t m_Pid = -1;
-    std::string m_Path;
-};
 
 std::unique_ptr<Device::CVantrelDevice> Connect(const std::string& path) {
     auto device = std::make_unique<Device::CVantrelDevice>();
@@ -106,7 +61,7 @@ double CpuSeconds() {
 void RunDownloads(benchmark::State& state, std::uint32_t lineRate) {
     const std::string stateFile = WriteLargeState();
     try {
-        CSimProcess sim(stateFile, lineRate);
+        Bench::CSimProcess sim(stateFile, lineRate);
         auto hammer = Connect(sim.Path());
         double wall = 0, cpu = 0;
         std::size_t bytes = 0, downloads = 0;

@@ -2,9 +2,11 @@
 // texts, the hand-over, abort.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <thread>
 
 #include "E2eSupport.h"
@@ -14,6 +16,8 @@
 #include "device/DeviceSearch.h"
 #include "device/DeviceThread.h"
 #include "device/PortTable.h"
+#include "device/TrafficLog.h"
+#include "streamio/FileException.h"
 #include "streamio/Rs232Stream.h"
 #include "text/Encoding.h"
 
@@ -61,6 +65,33 @@ class CSearchRecorder : public CCallback {
     std::mutex m_Lock;
     std::vector<std::string> statuses;
     int ends = 0;
+};
+
+// Whether another program could open the port now (nobody holds it).
+bool PortIsFree(const std::string& path) {
+    StreamIO::CRs232Stream probe;
+    try {
+        return probe.OpenPath(path, StreamIO::kOpenRead | StreamIO::kOpenWrite, nullptr);
+    } catch (const StreamIO::CFileException&) {
+        return false;
+    }
+}
+
+// Every byte the engines exchanged, received bytes only, in the order logged.
+class CReceivedLog : public ITrafficLog {
+  public:
+    void OnTraffic(ETrafficDirection direction, std::int64_t, std::span<const std::uint8_t> bytes) override {
+        std::lock_guard lock(m_Lock);
+        if (direction == ETrafficDirection::Received) m_Text.append(bytes.begin(), bytes.end());
+    }
+    std::string Text() {
+        std::lock_guard lock(m_Lock);
+        return m_Text;
+    }
+
+  private:
+    std::mutex m_Lock;
+    std::string m_Text;
 };
 
 bool Eventually(const std::function<bool()>& condition) {
@@ -134,7 +165,12 @@ TEST_F(SearchTest, StopAfterFirstDecidesWhetherTheScanGoesOn) {
     RunSearchJob(Job(true, true));
     ASSERT_EQ(recorder.devices.size(), 1u);
     EXPECT_EQ(recorder.devices[0]->GetSerialNumber(), "111");
-    EXPECT_EQ(garbage.BytesSeen(), 0);
+    // The ports above were tried alongside, but the user hears nothing of them
+    // and they are free again.
+    EXPECT_FALSE(recorder.AnyStatusContains("COM3:"));
+    EXPECT_FALSE(recorder.AnyStatusContains("COM5:"));
+    EXPECT_TRUE(PortIsFree(garbage.Path()));
+    EXPECT_TRUE(PortIsFree(second.Path()));
     recorder.devices.clear();  // closes the port again
 
     RunSearchJob(Job(true, false));
@@ -239,8 +275,9 @@ TEST_F(SearchTest, AbortStopsARunningScan) {
     StopDeviceThread();
     EXPECT_EQ(recorder.DeviceCount(), 0u);
     EXPECT_EQ(recorder.Ends(), 0);
-    EXPECT_EQ(hammer.BytesSeen(), 0);
+    // COM2 may have been tried alongside; its hammer is neither reported nor kept.
     EXPECT_FALSE(recorder.AnyStatusContains("COM2:"));
+    EXPECT_TRUE(PortIsFree(hammer.Path()));
 }
 
 TEST_F(SearchTest, FindsTheSimulatedHammersAmongMissingAndGarbagePorts) {
@@ -261,4 +298,121 @@ TEST_F(SearchTest, FindsTheSimulatedHammersAmongMissingAndGarbagePorts) {
     EXPECT_TRUE(recorder.AnyStatusContains("COM2: (" + garbage.Path() +
                                            ")...\r\nNo device of the required type found."));
     EXPECT_TRUE(recorder.AnyStatusContains("\r\n Talvenbrecker PCL   Serial: TB-L-20417"));
+}
+
+// The ports of a scan are tried at the same time; what comes out must be what
+// trying them one after the other gives, whichever port answers first.
+TEST_F(SearchTest, AScanTellsAndHandsOverInPortOrderWhateverAnswersFirst) {
+    struct SCase {
+        const char* name;
+        std::vector<CFakeHammer::EMode> ports;  // port n is ports[n - 1]
+        bool stopAfterFirst;
+        std::vector<std::string> serials;  // devices handed over, in order
+    };
+    using M = CFakeHammer::EMode;
+    const SCase cases[] = {
+        {"silent ports before the hammer", {M::Silent, M::Silent, M::Silent, M::Hammer}, true, {"4"}},
+        {"a higher hammer answers first",
+         {M::Silent, M::Hammer, M::Silent, M::Hammer, M::Hammer},
+         true,
+         {"2"}},
+        {"all of them",
+         {M::Hammer, M::Silent, M::Garbage, M::Hammer, M::Silent, M::Hammer},
+         false,
+         {"1", "4", "6"}},
+        {"no hammer", {M::Silent, M::Garbage, M::Silent}, false, {}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::unique_ptr<CFakeHammer>> fakes;
+        std::vector<std::string> paths;
+        for (std::size_t i = 0; i < c.ports.size(); ++i) {
+            fakes.push_back(std::make_unique<CFakeHammer>(c.ports[i], std::to_string(i + 1)));
+            paths.push_back(fakes.back()->Path());
+        }
+        UseTable(paths);
+        CSearchRecorder seen;
+        SJobEntry job = Job(true, c.stopAfterFirst);
+        job.Callback = &seen;
+        RunSearchJob(job);
+
+        std::vector<std::string> serials;
+        for (const auto& d : seen.devices) serials.push_back(d->GetSerialNumber());
+        EXPECT_EQ(serials, c.serials);
+        EXPECT_EQ(seen.Ends(), 1);
+
+        // Two texts per port tried, in port order, as a one-by-one scan says them.
+        std::vector<std::string> expected;
+        for (std::size_t i = 0; i < c.ports.size(); ++i) {
+            const std::string searching = "Search Talvenbrecker device on Serial COM" +
+                                          std::to_string(i + 1) + ": (" + paths[i] + ")...";
+            expected.push_back(searching);
+            expected.push_back(searching + (c.ports[i] == M::Hammer
+                                                ? "\r\n N   Serial: " + std::to_string(i + 1)
+                                                : "\r\nNo device of the required type found."));
+            if (c.ports[i] == M::Hammer && c.stopAfterFirst) break;
+        }
+        EXPECT_EQ(seen.Statuses(), expected);
+        // No port stays claimed but the ones handed over.
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            const bool handedOver =
+                std::find(serials.begin(), serials.end(), std::to_string(i + 1)) != serials.end();
+            EXPECT_EQ(PortIsFree(paths[i]), !handedOver) << "COM" << i + 1;
+        }
+    }
+}
+
+// A traffic log shared by the probes (the command line's --log) gets each
+// port's exchange in one piece, in port order.
+TEST_F(SearchTest, ASharedTrafficLogGetsEachPortInOnePieceInPortOrder) {
+    CFakeHammer silent(CFakeHammer::EMode::Silent);
+    CFakeHammer first(CFakeHammer::EMode::Hammer, "222");
+    CFakeHammer second(CFakeHammer::EMode::Hammer, "333");
+    UseTable({silent.Path(), first.Path(), second.Path()});
+    CReceivedLog log;
+    SJobEntry job = Job(true, false);
+    job.Factory = [&log](int) -> std::unique_ptr<CZvDevice> {
+        auto device = std::make_unique<CTestDevice>();
+        device->SetTrafficLog(&log);
+        return device;
+    };
+    RunSearchJob(job);
+    ASSERT_EQ(recorder.devices.size(), 2u);
+    EXPECT_EQ(log.Text(), "\x06N;222\r\x06N;333\r");
+    // The devices handed over log straight to it again.
+    SShortIdentity again;
+    ASSERT_TRUE(recorder.devices[1]->Identify(again));
+    EXPECT_EQ(log.Text(), "\x06N;222\r\x06N;333\r\x06N;333\r");
+}
+
+// The user sees which port is being tried while it is tried (a wizard's
+// Cancel is offered meanwhile), not only once its outcome is known.
+TEST_F(SearchTest, APortIsNamedBeforeItIsTried) {
+    class CWatchedDevice : public CTestDevice {
+      public:
+        explicit CWatchedDevice(std::function<void()> onIdentify) : m_OnIdentify(std::move(onIdentify)) {}
+        bool Identify(SShortIdentity& identity) override {
+            m_OnIdentify();
+            return CTestDevice::Identify(identity);
+        }
+
+      private:
+        std::function<void()> m_OnIdentify;
+    };
+    CFakeHammer hammer(CFakeHammer::EMode::Hammer, "321");
+    for (const bool scan : {true, false}) {
+        SCOPED_TRACE(scan ? "scan of one port" : "one port given");
+        UseTable({hammer.Path()});
+        CSearchRecorder seen;
+        std::vector<std::string> shownBefore;
+        SJobEntry job = Job(scan, true, 1);
+        job.Callback = &seen;
+        job.Factory = [&](int) -> std::unique_ptr<CZvDevice> {
+            return std::make_unique<CWatchedDevice>([&] { shownBefore = seen.Statuses(); });
+        };
+        RunSearchJob(job);
+        ASSERT_EQ(seen.devices.size(), 1u);
+        EXPECT_EQ(shownBefore, std::vector<std::string>{"Search Talvenbrecker device on Serial COM1: (" +
+                                                        hammer.Path() + ")..."});
+    }
 }
