@@ -19,6 +19,8 @@ int CmdSummary(CCliApp& app, Args args);
 int CmdCurves(CCliApp& app, Args args);
 int CmdSlots(CCliApp& app, Args args);
 int CmdStats(CCliApp& app, Args args);
+int CmdUpdate(CCliApp& app, Args args);
+int CmdFirmware(CCliApp& app, Args args);
 int CmdVersion(CCliApp& app, Args args);
 
 // Parses `args` for a subcommand; on -h/--help prints `help` and sets `exit`

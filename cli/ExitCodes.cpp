@@ -16,5 +16,6 @@ const char* ExitCodeHelp() {
            "  11  the hammer's data carry a format this program does not know\n"
            "  12  the input did not pass the checks (new curve, slot upload)\n"
            "  13  not confirmed: a question was answered No or could not be asked\n"
-           "  14  no such curve or series\n";
+           "  14  no such curve or series\n"
+           "  15  the update server cannot be reached, or broke off the transfer\n";
 }

@@ -19,6 +19,7 @@ enum EExitCode : int {
     kExitCheckFailed = 12,    // the input did not pass the checks (curve, slot upload)
     kExitNotConfirmed = 13,   // a question was answered No, or could not be asked
     kExitNotFound = 14,       // no curve or series of that name or number
+    kExitServerUnreachable = 15,  // the update server cannot be reached, or broke off a transfer
 };
 
 // The table above as the help texts list it.
