@@ -6,6 +6,7 @@
 #include "device/DeviceSearch.h"
 #include "device/DeviceThread.h"
 #include "device/DeviceTypes.h"
+#include "device/PortOpenFailure.h"
 #include "device/PortTable.h"
 #include "streamio/FileException.h"
 #include "streamio/IoStream.h"
@@ -82,16 +83,21 @@ int CHammerLink::ConnectPort(unsigned number, const std::string& path, const std
     auto hammer = NewHammer();
     auto stream = std::make_unique<StreamIO::CRs232Stream>();
     bool open = false;
+    Device::SPortOpenFailure failure{path};
     try {
         constexpr std::uint32_t mode = StreamIO::kOpenRead | StreamIO::kOpenWrite;
         open = number != 0 ? stream->OpenPort(number, mode, &hammer->GetSerialSettings(), path)
                            : stream->OpenPath(path, mode, &hammer->GetSerialSettings());
-    } catch (const StreamIO::CFileException&) {
+        if (!open) failure.Code = stream->GetLastError();
+    } catch (const StreamIO::CFileException& e) {
         open = false;
+        failure = Device::PortOpenFailureOf(path, e);
     }
     if (!open || !hammer->Attach(std::move(stream), Device::PortSerial)) {
-        Tools::ShowToolText(m_prompt, kIdCouldNotOpenPort,
-                            Text::FromUtf8(shown) + u": " + Text::LoadString(kIdCouldNotOpenPort),
+        // The reason only when the open itself failed.
+        const std::u16string text =
+            open ? Text::LoadString(kIdCouldNotOpenPort) : Device::CannotOpenPortText(failure);
+        Tools::ShowToolText(m_prompt, kIdCouldNotOpenPort, Text::FromUtf8(shown) + u": " + text,
                             Text::MsgIcon::Error);
         return kExitNoHammer;
     }

@@ -15,6 +15,7 @@
 
 #include "device/Callback.h"
 #include "device/DeviceFactory.h"
+#include "device/PortOpenFailure.h"
 #include "device/PortTable.h"
 #include "device/TrafficLog.h"
 #include "device/ZvDevice.h"
@@ -73,6 +74,7 @@ struct SProbe {
     CHeldTraffic Held;                  // declared before the device, which may log until it goes
     std::unique_ptr<CZvDevice> Device;  // kept after the probe when it identified
     EOutcome Outcome = EOutcome::Pending;
+    SPortOpenFailure OpenFailure;  // why the port did not open (NotOpened)
     SShortIdentity Identity;
     std::exception_ptr Error;  // what the probe raised (out of memory); raised again by the search
 
@@ -211,7 +213,7 @@ class CSearch {
             bool found = false;
             switch (probe.Outcome) {
                 case SProbe::EOutcome::NotOpened:
-                    status += u"\r\n" + Text::LoadString(kIdCannotOpen);
+                    status += u"\r\n" + CannotOpenPortText(probe.OpenFailure);
                     Report(status);
                     break;
                 case SProbe::EOutcome::NoDevice:
@@ -284,11 +286,14 @@ class CSearch {
         } letGo{*this, probe};
 
         bool opened = false;
+        probe.OpenFailure.Path = probe.Path.value_or("");
         try {
             opened = stream->OpenPort(probe.Port, kOpenMode, &probe.Device->GetSerialSettings(),
                                       probe.Path.value_or(""));
-        } catch (const StreamIO::CFileException&) {
+            if (!opened) probe.OpenFailure.Code = stream->GetLastError();
+        } catch (const StreamIO::CFileException& e) {
             opened = false;
+            probe.OpenFailure = PortOpenFailureOf(probe.OpenFailure.Path, e);
         }
         if (!opened) {
             probe.Outcome = SProbe::EOutcome::NotOpened;

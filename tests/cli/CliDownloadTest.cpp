@@ -192,7 +192,7 @@ TEST_F(CliDownload, PortsByNumberPathAndScan) {
          "1=" + pty,
          {"--port", missing},
          6,
-         Text::ToUtf8(Text::LoadString(20004))},
+         missing + ": " + Text::ToUtf8(Text::LoadString(20004)) + " The device does not exist."},
         {"a scan that finds nothing", "1=" + missing, {}, 6, Msg(21038)},
         {"neither number nor path", "1=" + pty, {"--port", "COM1"}, 2, "--port takes a port number"},
         {"port 0", "1=" + pty, {"--port", "0"}, 2, "--port takes a port number"},

@@ -208,7 +208,7 @@ TEST_F(SearchTest, WithoutScanOnlyTheGivenPortIsTried) {
     const std::vector<std::string> statuses = recorder.Statuses();
     ASSERT_FALSE(statuses.empty());
     EXPECT_NE(statuses.back().find("COM3:"), std::string::npos);
-    EXPECT_NE(statuses.back().find("\r\ncould not open port."), std::string::npos);
+    EXPECT_NE(statuses.back().find("\r\ncould not open port. The device does not exist."), std::string::npos);
     EXPECT_TRUE(recorder.devices.empty());
     EXPECT_EQ(recorder.Ends(), 2);
 }
@@ -222,7 +222,8 @@ TEST_F(SearchTest, APortInUseIsReportedAndTheScanGoesOn) {
     RunSearchJob(Job(true, true));
     ASSERT_EQ(recorder.devices.size(), 1u);
     EXPECT_EQ(recorder.devices[0]->GetSerialNumber(), "222");
-    EXPECT_TRUE(recorder.AnyStatusContains("COM1: (" + busy.Path() + ")...\r\ncould not open port."));
+    EXPECT_TRUE(recorder.AnyStatusContains("COM1: (" + busy.Path() +
+                                           ")...\r\ncould not open port. It is in use by another program."));
 }
 
 TEST_F(SearchTest, TheDeviceHandedOverOwnsAWorkingPort) {
