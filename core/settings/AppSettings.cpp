@@ -7,6 +7,7 @@
 #include <functional>
 #include <system_error>
 
+#include "settings/InstallLayout.h"
 #include "text/Encoding.h"
 #include "text/LanguageModule.h"
 #include "text/StringTable.h"
@@ -202,8 +203,20 @@ void CAppSettings::SetLanguageFile(std::u16string path) {
 
 std::u16string CAppSettings::GetLanguageFolder() {
     if (m_languageFile.empty()) SetLanguageFile(ProgramPathText());
+    if (!Text::NamesLanguageModule(m_languageFile)) {
+        const fs::path data = ProgramDataFolder();
+        if (!data.empty()) return PathText(data) + u"/";
+    }
     const std::size_t slash = m_languageFile.rfind(u'/');
     return slash == std::u16string::npos ? m_languageFile : m_languageFile.substr(0, slash + 1);
+}
+
+fs::path CAppSettings::ProgramDataFolder() const {
+    return Settings::ProgramDataFolder(m_programPath);
+}
+
+fs::path CAppSettings::HelpFilePath(std::u16string_view fileName) const {
+    return FindHelpFile(m_pfad, ProgramDataFolder(), fileName);
 }
 
 }  // namespace Settings

@@ -71,8 +71,17 @@ class CAppSettings {
     void SetLanguageFile(std::u16string path);
     // The folder of LanguageFile with its final separator, where the settings
     // dialog looks for language modules; LanguageFile is first set to the
-    // program path when it is empty.
+    // program path when it is empty. While the program's own texts are chosen
+    // (LanguageFile is the program path) it is the program's data folder, since
+    // an installed program keeps its modules there and not beside itself.
     std::u16string GetLanguageFolder();
+
+    // The folder of what ships with the program (language modules, manuals),
+    // in the build folder or installed.
+    std::filesystem::path ProgramDataFolder() const;
+    // The help document `fileName` (the manual, the upgrade tool's help): in
+    // the update folder Pfad when it is there, otherwise in the data folder.
+    std::filesystem::path HelpFilePath(std::u16string_view fileName) const;
 
     const Text::CFileVersionInfo& ProgramVersionInfo() const { return Text::CFileVersionInfo::Program(); }
     // Of the module the texts come from: the program's own or the language module's.

@@ -409,8 +409,7 @@ void CMainFrame::ReloadMenus() {
 
 void CMainFrame::UpdateHelpFile() {
     // The wizard's Help opens the manual, whose name the language module may change.
-    m_connection.SetHelpFile(std::filesystem::path(m_ctx.settings.Pfad()) /
-                             std::filesystem::path(UiText::Load(Ids::kManualFile)));
+    m_connection.SetHelpFile(m_ctx.settings.HelpFilePath(UiText::Load(Ids::kManualFile)));
 }
 
 void CMainFrame::About() {

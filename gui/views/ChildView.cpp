@@ -198,10 +198,8 @@ void CChildView::OpenHelp(unsigned fileNameId) {
     const CWaitCursor wait;
     const std::u16string name = UiText::Load(fileNameId);
     if (name.empty()) return;
-    const std::u16string& folder = m_ctx.settings.Pfad();
-    const std::filesystem::path file = folder.empty()
-                                           ? std::filesystem::path(name)
-                                           : std::filesystem::path(folder) / std::filesystem::path(name);
+    // In the update folder when it holds one, otherwise where the program was installed with it.
+    const std::filesystem::path file = m_ctx.settings.HelpFilePath(name);
     // A missing file is the desktop's to report; the program adds nothing.
     CShell::OpenFile(file);
 }

@@ -9,7 +9,9 @@
 
 #include "core/settings/EnvVar.h"
 #include "core/text/TempDir.h"
+#include "settings/InstallLayout.h"
 #include "support/ScriptedPrompt.h"
+#include "text/LanguageModule.h"
 #include "text/Encoding.h"
 #include "text/StringTable.h"
 
@@ -391,4 +393,48 @@ TEST_F(AppSettingsTest, LanguageFolder) {
     EXPECT_EQ(U8(settings.GetLanguageFolder()), "/opt/brelvantor/lang/");
     settings.SetLanguageFile(u"Brelvantor_DEU.lng");
     EXPECT_EQ(U8(settings.GetLanguageFolder()), "Brelvantor_DEU.lng");
+}
+
+// An installed program keeps its modules and manuals in <prefix>/share/brelvantor,
+// not beside itself in <prefix>/bin; the build folder keeps them beside the program.
+TEST_F(AppSettingsTest, InstalledLayoutFindsModulesAndManualInTheDataFolder) {
+    auto settings = Make();
+    settings.ReadSettings();
+    // Build layout: everything beside the program.
+    EXPECT_EQ(settings.ProgramDataFolder(), bin);
+    EXPECT_EQ(U8(settings.GetLanguageFolder()), bin.string() + "/");
+    EXPECT_EQ(settings.HelpFilePath(u"BRELVANTOR_ENU.pdf"), bin / "BRELVANTOR_ENU.pdf");
+
+    const std::filesystem::path data = (bin / InstalledDataFolderFromProgram()).lexically_normal();
+    EXPECT_EQ(data, dir / "share" / "brelvantor");
+    std::filesystem::create_directories(data);
+    std::filesystem::copy_file(std::filesystem::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng",
+                               data / "Brelvantor_DEU.lng");
+    dir.Write("share/brelvantor/BRELVANTOR_ENU.pdf", "%PDF-1.4\n");
+
+    EXPECT_EQ(settings.ProgramDataFolder(), data);
+    const std::u16string folder = settings.GetLanguageFolder();
+    EXPECT_EQ(U8(folder), data.string() + "/");
+    const auto modules = Text::FindLanguageModules(std::filesystem::path(folder), Text::LoadString(kIdModulePattern),
+                                                   settings.ProgramVersionInfo());
+    ASSERT_EQ(modules.size(), 1u);
+    EXPECT_EQ(modules[0].file.filename(), "Brelvantor_DEU.lng");
+
+    // The manual: the update folder when it holds one, otherwise the data folder,
+    // which is also the place named when no manual is found at all.
+    EXPECT_EQ(settings.HelpFilePath(u"BRELVANTOR_ENU.pdf"), data / "BRELVANTOR_ENU.pdf");
+    EXPECT_EQ(settings.HelpFilePath(u"BRELVANTOR_DEU.pdf"), data / "BRELVANTOR_DEU.pdf");
+    dir.Write("bin/BRELVANTOR_ENU.pdf", "%PDF-1.4\n");
+    EXPECT_EQ(settings.HelpFilePath(u"BRELVANTOR_ENU.pdf"), bin / "BRELVANTOR_ENU.pdf");
+
+    // Once a module is chosen, its own folder is where the others are looked for.
+    settings.SetLanguageFile(U16(data / "Brelvantor_DEU.lng"));
+    EXPECT_EQ(U8(settings.GetLanguageFolder()), data.string() + "/");
+}
+
+TEST(InstallLayout, HelpFileWithoutFolders) {
+    EXPECT_EQ(FindHelpFile(u"", {}, u"BRELVANTOR_ENU.pdf"), std::filesystem::path("BRELVANTOR_ENU.pdf"));
+    EXPECT_EQ(FindHelpFile(u"/nowhere", {}, u"BRELVANTOR_ENU.pdf"),
+              std::filesystem::path("/nowhere/BRELVANTOR_ENU.pdf"));
+    EXPECT_TRUE(ProgramDataFolder({}).empty());
 }

@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix and checks what arrives there: exactly
+# the expected files (nothing of the build folder comes along), and programs
+# that find their language modules from the installed layout.
+# Usage: check-install.sh BUILD_DIR EXPECTED_FILES
+set -euo pipefail
+build=$1
+expected=$2
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/brelvantor-install-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >"$work/install.log"
+
+fail=0
+(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort) >"$work/actual.txt"
+LC_ALL=C sort "$expected" >"$work/expected.txt"
+if ! diff -u "$work/expected.txt" "$work/actual.txt"; then
+  echo "FAIL: the install tree differs from $expected (- missing, + unexpected)"
+  fail=1
+fi
+# Nothing installed may point back into the build or source tree.
+if grep -rlF -e "$(cd "$build" && pwd)" "$prefix" 2>/dev/null | grep -v '/bin/'; then
+  echo "FAIL: installed data files name the build folder"
+  fail=1
+fi
+
+# The settings of a user who chose German, as the desktop program stores them.
+mkdir -p "$work/home"
+export HOME=$work/home XDG_DATA_HOME=$work/home/data BRELVANTOR_SETTINGS=$work/brelvantor.settings
+module=$prefix/share/brelvantor/Brelvantor_DEU.lng
+cat >"$BRELVANTOR_SETTINGS" <<SETTINGS
+Brelvantor settings 1
+[Software\\Tolvex\\Brelvantor\\Settings]
+"LanguageFile"=sz:"$module"
+SETTINGS
+# Moved after installing: nothing may depend on the prefix given at install time.
+mv "$prefix" "$work/moved"
+prefix=$work/moved
+module=$prefix/share/brelvantor/Brelvantor_DEU.lng
+sed -i "s|$work/prefix|$prefix|" "$BRELVANTOR_SETTINGS"
+version=$("$prefix/bin/brelvantor-cli" version)
+echo "$version"
+if ! grep -qF "Deutsch" <<<"$version" || ! grep -qF "($module)" <<<"$version"; then
+  echo "FAIL: the installed brelvantor-cli did not load the installed German module"
+  fail=1
+fi
+exit $fail
