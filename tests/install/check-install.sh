@@ -6,6 +6,7 @@
 set -euo pipefail
 build=$1
 expected=$2
+here=$(cd "$(dirname "$0")" && pwd)
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/brelvantor-install-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -24,6 +25,24 @@ if grep -rlF -e "$(cd "$build" && pwd)" "$prefix" 2>/dev/null | grep -v '/bin/';
   echo "FAIL: installed data files name the build folder"
   fail=1
 fi
+
+# The desktop files: the freedesktop validators where they are installed, and
+# our own check that they fit the program and its file formats.
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate "$prefix"/share/applications/*.desktop || fail=1
+else
+  echo "note: desktop-file-validate not installed, skipped"
+fi
+if command -v appstreamcli >/dev/null; then
+  appstreamcli validate --no-net "$prefix"/share/metainfo/*.metainfo.xml || fail=1
+else
+  echo "note: appstreamcli not installed, skipped"
+fi
+if command -v update-mime-database >/dev/null; then
+  cp -r "$prefix/share/mime" "$work/mime"
+  update-mime-database "$work/mime" || fail=1
+fi
+python3 "$here/check-desktop.py" "$prefix" "$here/../fixtures" || fail=1
 
 # The settings of a user who chose German, as the desktop program stores them.
 mkdir -p "$work/home"
