@@ -44,6 +44,19 @@ if command -v update-mime-database >/dev/null; then
 fi
 python3 "$here/check-desktop.py" "$prefix" "$here/../fixtures" || fail=1
 
+# Every installed program has its man page, made from its own --help at this
+# version.
+version=$(sed -n 's/^project(Brelvantor VERSION \([0-9.]*\).*/\1/p' "$here/../../CMakeLists.txt")
+for program in "$prefix"/bin/*; do
+  name=$(basename "$program")
+  upper=$(tr '[:lower:]' '[:upper:]' <<<"$name")
+  if ! grep -qF ".TH $upper \"1\" " "$prefix/share/man/man1/$name.1" 2>/dev/null ||
+     ! grep -qF "\"$name $version\"" "$prefix/share/man/man1/$name.1"; then
+    echo "FAIL: no man page of $name $version"
+    fail=1
+  fi
+done
+
 # The settings of a user who chose German, as the desktop program stores them.
 mkdir -p "$work/home"
 export HOME=$work/home XDG_DATA_HOME=$work/home/data BRELVANTOR_SETTINGS=$work/brelvantor.settings
