@@ -150,6 +150,9 @@ class CFtpDownload {
     void* m_easy = nullptr;
     char m_errorBuffer[256] = {};
     std::uint64_t m_received = 0;
+    std::uint64_t m_writtenBack = 0;  // bytes handed to the disk already
+    std::uint64_t m_stepGoal = 0;     // pause the transfer once this many bytes arrived
+    bool m_paused = false;
     bool m_tooLong = false;
     bool m_writeFailed = false;
     EState m_state = EState::Running;

@@ -267,6 +267,29 @@ TEST_F(UpdateServer, CancelAndLocalFailures) {
     EXPECT_EQ(std::filesystem::file_size(target), 2000000u);
 }
 
+TEST_F(UpdateServer, EachStepTakesAboutOneChunk) {
+    // However fast the line, a step hands over about one chunk, so that the
+    // window stays responsive between steps.
+    Start();
+    const std::string bytes = Bytes(3000000, 3);
+    Put("Brelvantor_V_2_0_0_0.deb", bytes);
+    CUpdateServerSession session(server->Url(), &prompt);
+    ASSERT_TRUE(session.Open("Brelvantor"));
+    const auto target = Local() / "Brelvantor_V_2_0_0_0.deb";
+    auto download = session.StartDownload("Brelvantor_V_2_0_0_0.deb", bytes.size(), target, std::nullopt);
+    ASSERT_TRUE(download);
+    const std::uint64_t chunk = CFtpDownload::ChunkSize(bytes.size());
+    EXPECT_GE(chunk, 64u * 1024);
+    constexpr std::uint64_t kOneBuffer = 16 * 1024;  // libcurl hands data over in pieces up to this
+    std::uint64_t before = 0;
+    while (download->Step(chunk) == CFtpDownload::EState::Running) {
+        EXPECT_LE(download->Received() - before, chunk + kOneBuffer);
+        before = download->Received();
+    }
+    EXPECT_EQ(download->State(), CFtpDownload::EState::Done);
+    EXPECT_EQ(CTempDir::Read(target), bytes);
+}
+
 TEST_F(UpdateServer, HostileNamesAndALargeListing) {
     Start();
     std::filesystem::create_directories(server->Root() / kFolder);
