@@ -130,8 +130,11 @@ float ToResult(double v) {
 
 }  // namespace
 
+// The hammer's firmware rounds by converting to a 16-bit integer, which cuts
+// toward zero: a negative strength moves up, not down. Results stored and
+// compared by users depend on matching it.
 double RoundToHalf(double v) {
-    return std::floor((v + 0.25) * 2.0) / 2.0;
+    return std::trunc((v + 0.25) * 2.0) / 2.0;
 }
 
 bool IsBuiltInCurve(int curveId) {
@@ -187,7 +190,7 @@ float Convert(float q, std::uint8_t unit, std::uint8_t curveId, std::u16string_v
             v = RoundToHalf(v);
             break;
         case kUnitKgCm2:
-            v = std::floor((v * 10.197 + 2.5) / 5.0) * 5.0;
+            v = std::trunc((v * 10.197 + 2.5) / 5.0) * 5.0;
             break;
         case kUnitPSI:
             v = RoundToHalf(v * 1.45037) * 100.0;

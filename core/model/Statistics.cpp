@@ -216,7 +216,7 @@ SRaw ComputeRaw(const TVantrelObject& s, std::uint8_t* flags) {
 // data format, to 0.1 otherwise.
 float RoundMean(float mean, std::uint8_t unit, std::uint8_t newDataFormat) {
     if (unit == kUnitQ && newDataFormat == 0) return static_cast<float>(RoundToHalf(mean));
-    return static_cast<float>(std::floor((mean + 0.05) * 10.0) / 10.0);
+    return static_cast<float>(std::trunc((mean + 0.05) * 10.0) / 10.0);  // toward zero, as RoundToHalf
 }
 
 }  // namespace

@@ -252,8 +252,10 @@ std::uint8_t CSummaryData::GetValueFlag(int entry, int value) const {
 
 // The same decimals as the series of that unit show, so a summary of MPa
 // series does not cut off the half that every MPa value may carry.
+// The summary has its own rule, coarser than the table's: a characteristic
+// value in MPa is handed in without a decimal.
 int CSummaryData::GetDisplayDecimals(int entry) const {
-    return Model::GetDisplayDecimals(Entry(entry).Unit);
+    return Entry(entry).Unit <= kUnitNmm2 ? 1 : 0;
 }
 
 std::u16string CSummaryData::ModeName(std::uint8_t mode) {

@@ -36,7 +36,7 @@ TEST(Conversion, ConvertsThroughCurveFactorsAndUnitRounding) {
         {"below range", 10, kUnitNmm2, 1, &kTypeN, 0, 4, true, kNoValue},
         {"above range", 61.5f, kUnitNmm2, 1, &kTypeN, 0, 4, true, kNoValue},
         {"range check off", 10, kUnitNmm2, 1, &kTypeN, 0, 4, false, 6.0f},
-        {"negative below the curve", 10, kUnitNmm2, 3, &kTypeN, 0, 4, false, -1.0f},
+        {"negative below the curve", 10, kUnitNmm2, 3, &kTypeN, 0, 4, false, -0.5f},
         {"type L table", 40, kUnitNmm2, 1, &kTypeL, 0, 4, true, 38.0f},
         {"type L identity for H", 50, kUnitNmm2, 3, &kTypeL, 0, 4, true, 50.0f},
         {"exponential N", 40, kUnitNmm2, 10, &kTypeN, 0, 4, true, 24.5f},
@@ -66,6 +66,19 @@ TEST(Conversion, CustomCurveFromTheStore) {
     EXPECT_FLOAT_EQ(Convert(61, kUnitNmm2, 60, kTypeN, 0, 4, true), kNoValue);
     EXPECT_EQ(Model::GetCurveName(60), u"Lab1");
     EXPECT_EQ(Model::GetCurveName(61), u"");
+}
+
+TEST(Conversion, NegativeValuesRoundTowardZero) {
+    // The hammer rounds by a 16-bit conversion, which cuts toward zero: -3.0
+    // N/mm2 becomes -2.5, not -3.0, and the other units follow.
+    CCurveStoreScope store;
+    TConvCust c = MakeCurve("Negative", 0.1f);
+    c.D = -5.0f;  // fck = 0.1 Q - 5: -3.0 at Q 20
+    CCurveStore::Instance().AddCurve(c, 60);
+    const std::pair<std::uint8_t, float> cases[] = {
+        {kUnitNmm2, -2.5f}, {kUnitMPa, -2.5f}, {kUnitKgCm2, -25.0f}, {kUnitPSI, -400.0f}};
+    for (const auto& [unit, expected] : cases)
+        EXPECT_FLOAT_EQ(Convert(20, unit, 60, kTypeN, 0, 4, true), expected) << int(unit);
 }
 
 TEST(Conversion, ResultsThatAreNoNumberAreNoValue) {

@@ -110,6 +110,12 @@ TEST(Statistics, ConvertsTheMeanAndTheSpread) {
     // 40 +- 2.83 converts to 38.0 and 30.0.
     EXPECT_FLOAT_EQ(st.ConvertedStdDev, 4.0f);
 
+    // A spread whose low side converts below zero rounds that side toward
+    // zero too: 38 +- 52.3 on the L table gives 62.0, not 62.2.
+    s = MakeSeries({1, 75}, kModeMean, kUnitNmm2);
+    s.DeviceType = u"Talvenbrecker   L";
+    EXPECT_FLOAT_EQ(CalcStatistics(s).ConvertedStdDev, 62.0f);
+
     s = MakeSeries({10, 10}, kModeMean, kUnitNmm2);  // below the curve
     st = CalcStatistics(s);
     EXPECT_FLOAT_EQ(st.MeanQ, 10.0f);

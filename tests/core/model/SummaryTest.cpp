@@ -222,13 +222,16 @@ TEST_F(Summary, Texts) {
     CCurveStore::Instance().AddCurve(MakeCurve("Site", 1), 50);
     EXPECT_EQ(CSummaryData::CurveName(50), u"Site");
 
-    // A summary shows its values with the decimals of their unit.
+    // The summary's own decimals: one for R, Q and N/mm2, none from kg/cm2 on
+    // (MPa too, unlike the series table).
     Add(kModeMean, kUnitMPa);
-    ASSERT_TRUE(summary.BuildSummary(working));
-    EXPECT_EQ(summary.GetDisplayDecimals(0), 1);
-    working.SetUnit(0, kUnitKgCm2);
-    ASSERT_TRUE(summary.BuildSummary(working));
-    EXPECT_EQ(summary.GetDisplayDecimals(0), 0);
+    const std::pair<std::uint8_t, int> cases[] = {{kUnitR, 1},     {kUnitQ, 1},   {kUnitNmm2, 1},
+                                                  {kUnitKgCm2, 0}, {kUnitPSI, 0}, {kUnitMPa, 0}};
+    for (const auto& [unit, decimals] : cases) {
+        working.SetUnit(0, unit);
+        ASSERT_TRUE(summary.BuildSummary(working));
+        EXPECT_EQ(summary.GetDisplayDecimals(0), decimals) << int(unit);
+    }
 }
 
 }  // namespace
