@@ -27,6 +27,8 @@ bool CCliApp::Start() {
     m_settings->ReadSettings();
     m_settings->LoadLanguageModule();
     m_prompt.SetQuiet(false);
+    // What became of the user's settings file is worth a word in every program.
+    m_settings->ShowStoreNotices();
 
     Doc::CCurveLibrary::SetProgramPath(m_programPath);
     Device::CPortTable::UseStore(m_store.get());

@@ -7,23 +7,35 @@
 #include "text/Encoding.h"
 
 namespace Cli {
+namespace {
+
+// C0, DEL and C1: the characters a terminal obeys instead of showing.
+bool IsControl(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+}  // namespace
 
 std::string TerminalText(std::u16string_view text) {
     std::u16string lf;
     lf.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r') {
+        const char16_t c = text[i];
+        if (c == u'\r') {
             lf.push_back(u'\n');
             if (i + 1 < text.size() && text[i + 1] == u'\n') ++i;
         } else {
-            lf.push_back(text[i]);
+            lf.push_back(c == u'\n' || c == u'\t' || !IsControl(c) ? c : u'?');
         }
     }
     return Text::ToUtf8(lf);
 }
 
 std::string Utf8(std::u16string_view text) {
-    return Text::ToUtf8(text);
+    std::u16string line(text);
+    for (char16_t& c : line)
+        if (IsControl(c)) c = u'?';
+    return Text::ToUtf8(line);
 }
 
 void Out(std::string_view bytes) {

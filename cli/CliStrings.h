@@ -34,6 +34,11 @@ inline constexpr unsigned kIdLabelHammerType = 62631;
 inline constexpr unsigned kIdLabelEntryUnit = 62632;
 inline constexpr unsigned kIdLabelFile = 62633;
 inline constexpr unsigned kIdNoSuchSeries = 62634;
+inline constexpr unsigned kIdCsvNotWritten = 62803;
+inline constexpr unsigned kIdJsonNotWritten = 62804;
+inline constexpr unsigned kIdSummaryNotWritten = 62805;
+inline constexpr unsigned kIdCsvSummaryNotWritten = 62806;
+inline constexpr unsigned kIdJsonSummaryNotWritten = 62807;
 
 // Texts of the string table the program shares with the desktop program.
 inline constexpr unsigned kIdCouldNotOpenPort = 20004;  // "could not open port."

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "ArgParser.h"
 #include "BrelvantorVersion.h"
@@ -54,11 +55,15 @@ void ShowFileNotWritten(CCliApp& app, const std::string& path, const std::string
 
 // A file the command will write, checked before the hammer is touched: a
 // download that cannot be saved is a download for nothing.
-bool FolderExists(CCliApp& app, const std::string& file) {
-    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+bool CanBeWritten(CCliApp& app, const std::string& file) {
+    const std::filesystem::path target = Text::FollowLinks(file);
+    const std::filesystem::path folder = target.parent_path();
     std::error_code ec;
-    if (folder.empty() || std::filesystem::is_directory(folder, ec)) return true;
-    ShowFileNotWritten(app, file, std::strerror(ENOENT));
+    int refused = folder.empty() || std::filesystem::is_directory(folder, ec) ? 0 : ENOENT;
+    Text::EWriteRoute route = Text::EWriteRoute::Replace;
+    if (refused == 0) refused = Text::ChooseWriteRoute(target, route);
+    if (refused == 0) return true;
+    ShowFileNotWritten(app, file, Text::DescribeErrno(refused));
     return false;
 }
 
@@ -157,13 +162,20 @@ int CmdDownload(CCliApp& app, Args args) {
     if (const int rc = NoArguments(parser, "download")) return rc;
     const std::string output = parser.Value("output").value_or("");
     if (output.empty()) return UsageError("download", "the project file (-o PROJECT) is missing");
+    std::vector<SNamedFile> outputs;
     for (const char* name : {"output", "export", "raw", "log"}) {
-        if (const auto file = parser.Value(name); file && !FolderExists(app, *file)) return kExitWriteFailed;
+        const auto file = parser.Value(name);
+        if (!file) continue;
+        if (!CanBeWritten(app, *file)) return kExitWriteFailed;
+        outputs.push_back({name == std::string("output") ? "-o" : std::string("--") + name, *file});
     }
+    // Two outputs in one file would leave only the last one written.
+    if (const int rc = SameFileError("download", outputs)) return rc;
 
     std::ofstream logFile;
     std::unique_ptr<Device::CHexTrafficLog> log;
     if (const auto logPath = parser.Value("log")) {
+        // The log grows while the hammer talks, so it is written in place.
         logFile.open(*logPath, std::ios::binary | std::ios::trunc);
         if (!logFile) {
             ShowFileNotWritten(app, *logPath, std::strerror(errno));

@@ -63,15 +63,22 @@ std::optional<std::set<int>> ParseSeriesList(const std::string& list, int count,
     return indices;
 }
 
-int ShowNotWritten(CCliApp& app, const std::string& file, const std::string& reason) {
-    Tools::ShowToolText(app.Prompt(), kIdExportNotWritten,
-                        Text::FormatString(kIdExportNotWritten, file, reason), Text::MsgIcon::Error);
+// The message that names the export that failed: "The CSV export could not ...".
+unsigned ExportFailureId(const std::string& format, bool summary) {
+    if (format == "csv") return summary ? kIdCsvSummaryNotWritten : kIdCsvNotWritten;
+    if (format == "json") return summary ? kIdJsonSummaryNotWritten : kIdJsonNotWritten;
+    return summary ? kIdSummaryNotWritten : kIdExportNotWritten;
+}
+
+int ShowNotWritten(CCliApp& app, unsigned failureId, const std::string& file, const std::string& reason) {
+    Tools::ShowToolText(app.Prompt(), failureId, Tools::FormatToolString(failureId, file, reason),
+                        Text::MsgIcon::Error);
     return kExitWriteFailed;
 }
 
 // A long export written a piece at a time: to standard output, or to a file
 // that is replaced only when complete.
-int WriteStreamed(CCliApp& app, const std::optional<std::string>& file,
+int WriteStreamed(CCliApp& app, unsigned failureId, const std::optional<std::string>& file,
                   const std::function<void(CChunkSink&)>& produce) {
     if (!file) {
         CChunkSink sink([](std::string_view bytes) {
@@ -83,21 +90,30 @@ int WriteStreamed(CCliApp& app, const std::optional<std::string>& file,
         return kExitOk;
     }
     Text::CFileReplacement out(*file);
-    if (!out.Open()) return ShowNotWritten(app, *file, out.Reason());
+    if (!out.Open()) return ShowNotWritten(app, failureId, *file, out.Reason());
     CChunkSink sink([&out](std::string_view bytes) { return out.Write(bytes); });
     produce(sink);
-    if (!sink.Finish() || !out.Commit()) return ShowNotWritten(app, *file, out.Reason());
+    if (!sink.Finish() || !out.Commit()) return ShowNotWritten(app, failureId, *file, out.Reason());
     return kExitOk;
 }
 
-int WriteOutput(CCliApp& app, const std::optional<std::string>& file, const std::string& bytes) {
+int WriteOutput(CCliApp& app, unsigned failureId, const std::optional<std::string>& file,
+                const std::string& bytes) {
     if (!file) {
         Cli::Out(bytes);
         return kExitOk;
     }
     const int error = Text::ReplaceFile(*file, bytes);
     if (error == 0) return kExitOk;
-    return ShowNotWritten(app, *file, Text::DescribeErrno(error));
+    return ShowNotWritten(app, failureId, *file, Text::DescribeErrno(error));
+}
+
+// The UTF-16 export file, or its bytes on standard output.
+int WriteExportText(CCliApp& app, unsigned failureId, const std::optional<std::string>& file,
+                    std::u16string_view text) {
+    if (!file) return WriteOutput(app, failureId, file, Report::EncodeExportFile(text));
+    const Report::TExportFileResult written = Report::WriteExportFile(*file, text);
+    return written ? kExitOk : ShowNotWritten(app, failureId, *file, written.reason);
 }
 
 }  // namespace
@@ -180,31 +196,30 @@ int CmdExport(CCliApp& app, Args args) {
     doc.SetEnergyDisplay(parser.Has("energy"));
     if (const int rc = app.LoadProject(doc, path)) return rc;
     const std::optional<std::string> output = parser.Value("output");
+    if (output) {
+        if (const int rc = SameFileError("export", {{"the project", path}, {"-o", *output}})) return rc;
+    }
     CHammerData& data = doc.WorkingData();
+    const unsigned failureId = ExportFailureId(format, parser.Has("summary"));
 
     if (parser.Has("summary")) {
         CSummaryData& summary = doc.Summary();
         summary.BuildSummary(data);
         const Report::CSummaryTexts texts(app.DtFormat());
-        if (format == "json") return WriteOutput(app, output, ProjectExport::SummaryJson(summary, texts));
+        if (format == "json") return WriteOutput(app, failureId, output, ProjectExport::SummaryJson(summary, texts));
         const std::u16string text = texts.ExportText(summary, 0);
-        if (format == "csv") return WriteOutput(app, output, ProjectExport::TextCsv(text));
-        if (!output) return WriteOutput(app, output, Report::EncodeExportFile(text));
-        const Report::TExportFileResult written = Report::WriteExportFile(*output, text);
-        return written ? kExitOk : ShowNotWritten(app, *output, written.reason);
+        if (format == "csv") return WriteOutput(app, failureId, output, ProjectExport::TextCsv(text));
+        return WriteExportText(app, failureId, output, text);
     }
 
     const Report::CSeriesTable table({.energyDisplay = doc.IsEnergyDisplay(), .dtFormat = app.DtFormat()});
     if (format == "json")
-        return WriteStreamed(app, output,
+        return WriteStreamed(app, failureId, output,
                              [&](CChunkSink& sink) { ProjectExport::TableJson(data, table, sink); });
     if (format == "csv")
-        return WriteStreamed(app, output,
+        return WriteStreamed(app, failureId, output,
                              [&](CChunkSink& sink) { ProjectExport::TableCsv(data, table, sink); });
-    const std::u16string text = table.ExportText(data);
-    if (!output) return WriteOutput(app, output, Report::EncodeExportFile(text));
-    const Report::TExportFileResult written = Report::WriteExportFile(*output, text);
-    return written ? kExitOk : ShowNotWritten(app, *output, written.reason);
+    return WriteExportText(app, failureId, output, table.ExportText(data));
 }
 
 int CmdSummary(CCliApp& app, Args args) {

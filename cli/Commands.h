@@ -4,6 +4,7 @@
 // help for -h/--help, and returns the program's exit code.
 #include <span>
 #include <string>
+#include <vector>
 
 class CCliApp;
 
@@ -32,3 +33,14 @@ bool ParseCommandArgs(CArgParser& parser, Args args, std::span<const SOption> op
                       const std::string& help, int& exit);
 // A usage error of `command`: the message, a hint to --help; returns 2.
 int UsageError(const char* command, const std::string& message);
+
+// A file a command reads or writes, with the words that name it in a message.
+struct SNamedFile {
+    std::string role;  // "the project", "--export", ...
+    std::string path;
+};
+// The usage error for the first two of `files` that are one file (links
+// followed), so that no output replaces the input or another output; 0 when
+// they are all different. A device or FIFO may be named twice: writing into
+// it replaces nothing.
+int SameFileError(const char* command, const std::vector<SNamedFile>& files);

@@ -1,5 +1,7 @@
 #include "RecordingHammer.h"
 
+#include <algorithm>
+
 std::unique_ptr<Device::CZvDevice> CRecordingHammer::CreateInstance() const {
     return std::make_unique<CRecordingHammer>();
 }
@@ -11,8 +13,10 @@ int CRecordingHammer::ReceiveData(std::uint8_t command, std::uint8_t* buffer, in
     m_reply.clear();
     // A complete reply counts even when it is empty; a failed one by what came of it.
     m_hasReply = code == 0;
-    if (buffer != nullptr && received > 0 && received <= capacity) {
-        m_reply.assign(buffer, buffer + received);
+    // A reply too large for the buffer (its length is reported, its rest was
+    // dropped) is kept as far as it came in: support needs that case most.
+    if (buffer != nullptr && received > 0 && capacity > 0) {
+        m_reply.assign(buffer, buffer + std::min(received, capacity));
         m_hasReply = true;
     }
     return code;

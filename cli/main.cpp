@@ -10,6 +10,7 @@
 #include "CliOutput.h"
 #include "Commands.h"
 #include "ExitCodes.h"
+#include "text/FileReplace.h"
 
 namespace {
 
@@ -77,6 +78,7 @@ std::filesystem::path ProgramPath(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    Text::FailWritesBeyondFileSizeLimit();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         Cli::Err(MainHelp());

@@ -3,7 +3,8 @@
 // ones, never a mixture: the data go to a temporary file beside the target,
 // which is flushed to the medium and then renamed over the target. Anything
 // that fails on the way leaves the target as it was and raises a
-// StreamIO::CFileException that names the target.
+// StreamIO::CFileException that names the target. Devices, FIFOs and
+// read-only files are treated as Text::CFileReplacement treats them.
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -37,12 +38,14 @@ class CAtomicFile {
 
   private:
     void Discard() noexcept;
+    void CopyThrough();
     [[noreturn]] void FailErrno(int err) const;
 
     std::filesystem::path m_target;
     std::filesystem::path m_temp;
     std::unique_ptr<StreamIO::CFileStream> m_stream;
     std::unique_ptr<StreamIO::CZVArchive> m_archive;
+    bool m_through = false;
     bool m_committed = false;
 };
 

@@ -117,7 +117,7 @@ void CAppSettings::ReadSettings() {
 
     // One message for the lot: when one value cannot be written, the others
     // usually cannot either.
-    if (writeFailed) Text::ShowMessageId(m_prompt, kIdWriteFailed, Text::MsgIcon::Error);
+    if (writeFailed) ShowWriteFailed();
     CheckUpdateFolder();
     m_registryRoot = Text::LoadString(kIdRegistryRoot);
 }
@@ -187,7 +187,33 @@ void CAppSettings::StoreValue(unsigned nameId, const TSettingsValue& value) {
     const bool stored = value.type == EValueType::Dword
                             ? key->WriteDword(Text::LoadString(nameId), value.number)
                             : key->WriteString(Text::LoadString(nameId), value.text);
-    if (!stored) Text::ShowMessageId(m_prompt, kIdWriteFailed, Text::MsgIcon::Error);
+    if (!stored) ShowWriteFailed();
+}
+
+void CAppSettings::ShowWriteFailed() {
+    // "The registry entry" is a file here: say which, so the user can look at it.
+    Text::SMessage msg;
+    msg.textId = kIdWriteFailed;
+    msg.text = Text::LoadString(kIdWriteFailed);
+    if (!m_store.FilePath().empty())
+        msg.text += u"\n" + Text::FormatString(kIdSettingsFileLine, m_store.FilePath().u16string());
+    msg.icon = Text::MsgIcon::Error;
+    m_prompt.ShowMessage(msg);
+}
+
+void CAppSettings::ShowStoreNotices() {
+    for (const SStoreNotice& notice : m_store.TakeNotices()) {
+        Text::SMessage msg;
+        msg.icon = Text::MsgIcon::Warning;
+        if (notice.kind == SStoreNotice::EKind::SetAside) {
+            msg.textId = kIdSettingsSetAside;
+            msg.text = Text::FormatString(kIdSettingsSetAside, notice.file.u16string(), notice.aside.u16string());
+        } else {
+            msg.textId = kIdSettingsUnusable;
+            msg.text = Text::FormatString(kIdSettingsUnusable, notice.file.u16string());
+        }
+        m_prompt.ShowMessage(msg);
+    }
 }
 
 void CAppSettings::SetDateTimeFormat(std::uint32_t value) {

@@ -31,6 +31,9 @@ inline constexpr unsigned kIdFallbackFolder = 1802;    // the system's temporary
 inline constexpr unsigned kIdErrorCaption = 62100;     // "Brelvantor Error"
 inline constexpr unsigned kIdNoWritePermission = 62101;
 inline constexpr unsigned kIdFolderIncorrect = 62102;
+inline constexpr unsigned kIdSettingsSetAside = 62800;
+inline constexpr unsigned kIdSettingsUnusable = 62801;
+inline constexpr unsigned kIdSettingsFileLine = 62802;  // "Settings file: %s"
 
 class CAppSettings {
   public:
@@ -49,6 +52,9 @@ class CAppSettings {
     // otherwise keeps the current source. A LanguageFile that names no language
     // module returns to the built-in texts.
     void LoadLanguageModule();
+    // Tells the user, once each, what the store did on its own: a damaged
+    // file set aside, a path that cannot hold the settings.
+    void ShowStoreNotices();
 
     const std::u16string& LanguageFile() const { return m_languageFile; }
     const std::u16string& DataFolder() const { return m_dataFolder; }
@@ -94,6 +100,7 @@ class CAppSettings {
     static unsigned FolderCheckMessage(std::u16string_view folder, EFolderState state);
 
   private:
+    void ShowWriteFailed();
     std::u16string ProgramPathText() const;
     std::u16string DefaultUpdateFolder() const;
     void CheckUpdateFolder();

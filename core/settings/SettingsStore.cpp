@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 
 #include "text/FileReplace.h"
 #include "text/SmallFile.h"
@@ -46,6 +47,7 @@ std::filesystem::path CSettingsStore::DefaultFilePath() {
 
 CSettingsData CSettingsStore::LoadLocked() {
     m_damaged = false;
+    if (m_memory) return *m_memory;
     if (m_file.empty()) return {};
     Text::SSmallFile f = Text::ReadSmallFile(m_file, CSettingsData::kMaxFileSize);
     switch (f.status) {
@@ -54,6 +56,11 @@ CSettingsData CSettingsStore::LoadLocked() {
         case Text::ESmallFileStatus::Missing:
             return {};
         case Text::ESmallFileStatus::NotRegular:
+            // Setting it aside and writing a file in its place would replace
+            // a device or a folder: keep to memory instead.
+            m_memory.emplace();
+            m_notices.push_back({SStoreNotice::EKind::Unusable, m_file, {}});
+            return {};
         case Text::ESmallFileStatus::TooLarge:
         case Text::ESmallFileStatus::ReadError:
             break;
@@ -67,10 +74,14 @@ bool CSettingsStore::SaveLocked(const CSettingsData& data) {
     const std::string bytes = data.Serialize();
     // Never write what we could not read back.
     if (bytes.size() > CSettingsData::kMaxFileSize) return false;
+    if (m_memory) {
+        *m_memory = data;
+        return true;
+    }
 
     // A user who links the file elsewhere keeps the link: the file it points to
     // is the one replaced. The file is the user's own: others may not read it.
-    Text::CFileReplacement file(m_file, 0600);
+    Text::CFileReplacement file(m_file, 0600, /*regularOnly=*/true);
     std::error_code ec;
     const fs::path dir = file.Target().parent_path();
     if (!dir.empty()) fs::create_directories(dir, ec);
@@ -82,6 +93,7 @@ bool CSettingsStore::SaveLocked(const CSettingsData& data) {
         fs::path aside = file.Target();
         aside += ".damaged";
         fs::rename(file.Target(), aside, ignored);
+        if (!ignored) m_notices.push_back({SStoreNotice::EKind::SetAside, file.Target(), aside});
     });
     if (!committed) return false;
     m_damaged = false;
@@ -140,6 +152,11 @@ bool CSettingsStore::DeleteKey(std::u16string_view path) {
     std::lock_guard lock(m_lock);
     CSettingsData data = LoadLocked();
     return data.DeleteKey(path) && SaveLocked(data);
+}
+
+std::vector<SStoreNotice> CSettingsStore::TakeNotices() {
+    std::lock_guard lock(m_lock);
+    return std::exchange(m_notices, {});
 }
 
 bool CSettingsStore::IsFileDamaged() {

@@ -7,7 +7,10 @@
 // written back at once, atomically (a temporary file beside it, flushed to
 // disk, renamed over it). A missing, unreadable or damaged file reads as "no
 // values"; before a damaged file is replaced it is kept beside the new one as
-// "<name>.damaged" so nothing the user had is silently thrown away.
+// "<name>.damaged" so nothing the user had is silently thrown away. A path
+// that is not a regular file (a folder, a link to a device) is never written:
+// the store then keeps its values in memory for the rest of its life. Both
+// events are kept as notices for the front end to tell the user once.
 //
 // Safe to use from several threads.
 #include <filesystem>
@@ -21,6 +24,16 @@
 #include "settings/SettingsKey.h"
 
 namespace Settings {
+
+struct SStoreNotice {
+    enum class EKind {
+        SetAside,  // a damaged file was kept as `aside` and the store began anew
+        Unusable,  // the path is not a regular file: values live in memory only
+    };
+    EKind kind = EKind::SetAside;
+    std::filesystem::path file;
+    std::filesystem::path aside;
+};
 
 class CSettingsStore {
   public:
@@ -54,6 +67,9 @@ class CSettingsStore {
     // Whether the file is damaged or cannot be read (a missing file is not).
     bool IsFileDamaged();
 
+    // The notices since the last call, each given once.
+    std::vector<SStoreNotice> TakeNotices();
+
   private:
     CSettingsData LoadLocked();
     bool SaveLocked(const CSettingsData& data);
@@ -61,6 +77,9 @@ class CSettingsStore {
     std::mutex m_lock;
     std::filesystem::path m_file;
     bool m_damaged = false;
+    // Set once the path proved unusable; the file is not looked at again.
+    std::optional<CSettingsData> m_memory;
+    std::vector<SStoreNotice> m_notices;
 };
 
 }  // namespace Settings

@@ -1,6 +1,7 @@
 #include "text/FileReplace.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,8 +54,37 @@ std::string DescribeErrno(int errorNumber) {
     return std::system_category().message(errorNumber);
 }
 
-CFileReplacement::CFileReplacement(const fs::path& target, mode_t newFileMode)
-    : m_target(FollowLinks(target)), m_newFileMode(newFileMode) {}
+int ChooseWriteRoute(const fs::path& target, EWriteRoute& route) {
+    route = EWriteRoute::Replace;
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) return errno == ENOENT ? 0 : errno;
+    if (S_ISDIR(info.st_mode)) return EISDIR;
+    if (!S_ISREG(info.st_mode)) {
+        route = EWriteRoute::Through;
+        return 0;
+    }
+    // The rename would succeed in a writable folder whatever the file's own
+    // permissions say; ask the file. Root passes every access check, so for
+    // root a file without any write permission counts as read-only too.
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return errno;
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return EACCES;
+    return 0;
+}
+
+bool IsSameFile(const fs::path& a, const fs::path& b) {
+    struct stat first {}, second {};
+    const bool firstExists = ::stat(a.c_str(), &first) == 0;
+    const bool secondExists = ::stat(b.c_str(), &second) == 0;
+    if (firstExists && secondExists) return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    if (firstExists != secondExists) return false;
+    std::error_code ec1, ec2;
+    const fs::path x = fs::weakly_canonical(fs::absolute(FollowLinks(a), ec1), ec1);
+    const fs::path y = fs::weakly_canonical(fs::absolute(FollowLinks(b), ec2), ec2);
+    return !ec1 && !ec2 && x == y;
+}
+
+CFileReplacement::CFileReplacement(const fs::path& target, mode_t newFileMode, bool regularOnly)
+    : m_target(FollowLinks(target)), m_newFileMode(newFileMode), m_regularOnly(regularOnly) {}
 
 CFileReplacement::~CFileReplacement() {
     if (m_fd >= 0) ::close(m_fd);
@@ -69,6 +99,19 @@ bool CFileReplacement::Fail(int errorNumber) {
 bool CFileReplacement::Open() {
     if (m_error != 0 || m_fd >= 0) return Fail(EINVAL);
     if (m_target.empty() || !m_target.has_filename()) return Fail(EINVAL);
+    EWriteRoute route = EWriteRoute::Replace;
+    if (const int refused = ChooseWriteRoute(m_target, route)) return Fail(refused);
+    if (route == EWriteRoute::Through) {
+        if (m_regularOnly) return Fail(EINVAL);
+        int fd = -1;
+        do {
+            fd = ::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        } while (fd < 0 && errno == EINTR);
+        if (fd < 0) return Fail(errno);
+        m_fd = fd;
+        m_through = true;
+        return true;
+    }
     for (int attempt = 0; attempt < 100; ++attempt) {
         const fs::path temp = TempNameBeside(m_target);
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, m_newFileMode);
@@ -100,15 +143,24 @@ bool CFileReplacement::Write(std::string_view bytes) {
 
 bool CFileReplacement::Commit(const std::function<void()>& beforeRename) {
     if (m_error != 0 || m_fd < 0) return Fail(EBADF);
-    if (::fsync(m_fd) != 0) return Fail(errno);
+    // Devices and pipes cannot be synced (EINVAL); what they took is theirs.
+    if (::fsync(m_fd) != 0 && !(m_through && (errno == EINVAL || errno == ENOTSUP))) return Fail(errno);
     const int fd = m_fd;
     m_fd = -1;
-    if (::close(fd) != 0) return Fail(errno);
+    if (::close(fd) != 0 && errno != EINTR) return Fail(errno);
+    if (m_through) {
+        m_committed = true;
+        return true;
+    }
     if (beforeRename) beforeRename();
     if (::rename(m_temp.c_str(), m_target.c_str()) != 0) return Fail(errno);
     m_committed = true;
     SyncFolder(m_target.parent_path());
     return true;
+}
+
+void FailWritesBeyondFileSizeLimit() {
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 int ReplaceFile(const fs::path& target, std::string_view bytes, mode_t newFileMode) {

@@ -8,8 +8,10 @@
 #include "device/VantrelDevice.h"
 #include "device/ZvCommands.h"
 #include "doc/HammerDoc.h"
+#include "text/StringTable.h"
 #include "text/UserPrompt.h"
 #include "tools/SlotUpload.h"
+#include "tools/ToolStrings.h"
 
 namespace Tools {
 namespace {
@@ -17,6 +19,11 @@ namespace {
 constexpr int kFirstSlotCurveId = 50;
 constexpr int kDeleteReplyCapacity = 16;
 constexpr int kDeleteTimeoutMs = 2000;
+
+// A message of the string table followed by one of the program's own lines.
+void ShowWithHint(Text::IUserPrompt& prompt, unsigned id, unsigned hintId, Text::MsgIcon icon) {
+    ShowToolText(prompt, id, Text::LoadString(id) + u"\n" + LoadToolString(hintId), icon);
+}
 
 void Progress(Device::CCallback* progress, int percent) {
     if (progress && progress->IsProgressEnabled()) progress->OnProgress(percent, 1, 0);
@@ -87,7 +94,12 @@ TDownloadOutcome DownloadAllSeries(Device::CVantrelDevice& hammer, CHammerDoc& d
         Progress(progress, 100);
     }
     if (code != Device::kDownloadOk) {
-        Text::ShowMessageId(prompt, kIdCannotInterpret, Text::MsgIcon::Error);
+        // A transfer that stopped half-way is a lost line far more often than
+        // data this program cannot read.
+        if (code == Device::kReceiveCommFailure)
+            ShowWithHint(prompt, kIdCannotInterpret, kIdConnectionLost, Text::MsgIcon::Error);
+        else
+            Text::ShowMessageId(prompt, kIdCannotInterpret, Text::MsgIcon::Error);
         out.result = EDownloadResult::DownloadFailed;
         out.code = code;
         // A data format this program does not know yet is no reason to drop a
@@ -116,9 +128,14 @@ EDeleteResult DeleteAllSeriesOnHammer(Device::CVantrelDevice& hammer, Text::IUse
     const int received =
         hammer.Transact(Device::kCmdApplication, 1, reply.data(), kDeleteReplyCapacity, kDeleteTimeoutMs);
     const bool deleted = received == 1 && reply[0] == 1;
-    Text::ShowMessageId(prompt, deleted ? kIdDeleteAllSucceeded : kIdDeleteAllFailed,
-                        deleted ? Text::MsgIcon::Information : Text::MsgIcon::Error);
-    return deleted ? EDeleteResult::Deleted : EDeleteResult::Failed;
+    if (deleted) {
+        Text::ShowMessageId(prompt, kIdDeleteAllSucceeded, Text::MsgIcon::Information);
+        return EDeleteResult::Deleted;
+    }
+    // Without the confirmation nobody knows whether the hammer deleted: the
+    // user must not trust the series to still be there.
+    ShowWithHint(prompt, kIdDeleteAllFailed, kIdDeleteNotConfirmed, Text::MsgIcon::Error);
+    return EDeleteResult::Failed;
 }
 
 }  // namespace Tools

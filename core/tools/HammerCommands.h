@@ -26,6 +26,8 @@ inline constexpr unsigned kIdDeleteAllQuestion = 59518;
 inline constexpr unsigned kIdDeleteAllSucceeded = 59512;
 inline constexpr unsigned kIdDeleteAllFailed = 59403;
 inline constexpr unsigned kIdIdentificationUnreadable = 62850;
+inline constexpr unsigned kIdDeleteNotConfirmed = 62809;  // added to 59403
+inline constexpr unsigned kIdConnectionLost = 62810;      // added to 59606 after code 6
 
 enum class EDownloadResult {
     ClockNotSet,               // the hammer did not confirm the clock; nothing else was done

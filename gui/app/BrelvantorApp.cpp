@@ -45,6 +45,7 @@ bool CBrelvantorApp::InitInstance(const CCommandLine& commandLine, bool show) {
     m_settings = std::make_unique<Settings::CAppSettings>(*m_store, *m_prompt, m_options.programPath);
     m_settings->ReadSettings();
     m_settings->LoadLanguageModule();
+    m_settings->ShowStoreNotices();
 
     Doc::CCurveLibrary::SetProgramPath(m_options.programPath);
     Device::CPortTable::UseStore(m_store.get());

@@ -9,10 +9,12 @@
 #include "app/MainFrame.h"
 #include "app/Screenshot.h"
 #include "app/StderrPrompt.h"
+#include "text/FileReplace.h"
 #include "views/ChildView.h"
 #include "views/TabSheet.h"
 
 int main(int argc, char** argv) {
+    Text::FailWritesBeyondFileSizeLimit();
     QElapsedTimer sinceStart;
     sinceStart.start();
     QApplication application(argc, argv);

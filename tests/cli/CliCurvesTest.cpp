@@ -140,6 +140,17 @@ TEST_F(CliCurves, RepeatedNamesAreToldApartByTheirFiles) {
     EXPECT_EQ(0, Cli({"curves", "show", "Deck"}).exitCode);
 }
 
+TEST_F(CliCurves, AFileSizeLimitLeavesNoHalfCurveInTheLibrary) {
+    std::filesystem::create_directories(Curves());
+    const SRun run = CliTest::Run(
+        "/bin/sh", {"-c", "ulimit -f 0; exec \"$0\" \"$@\"", BRELVANTOR_CLI, "curves", "create", "Lab", "--c", "1"},
+        env);
+    EXPECT_NE(0, run.exitCode) << Describe(run);
+    EXPECT_LT(run.exitCode, 128) << "killed by a signal\n" << Describe(run);
+    EXPECT_TRUE(Contains(run.err, "Could not create file for new curve.")) << run.err;
+    EXPECT_TRUE(std::filesystem::is_empty(Curves()));
+}
+
 TEST_F(CliCurves, Arguments) {
     struct SCase {
         std::vector<std::string> args;

@@ -61,8 +61,11 @@ TEST_F(CliDevice, DeleteAllOnlyWhenConfirmed) {
          "",
          {"--fault", "device-error"},
          10,
-         {59518, 59403},
+         {59518, 59403, 62809},
          4},
+        // The hammer deleted, but its answer was lost: the user must not take
+        // the series for still being there.
+        {"the confirmation is lost", {"--yes"}, false, "", {"--fault", "cut=0"}, 10, {59518, 59403, 62809}, 0},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(c.what);

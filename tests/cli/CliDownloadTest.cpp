@@ -149,6 +149,8 @@ TEST_F(CliDownload, EndingsWithoutAProject) {
          {Msg(59606), "Download error code 14."},
          2},
         {"bad check value", "old-format-N.json", {"--fault", "crc"}, 7, {Msg(59606)}, -2},
+        {"the line goes dead half-way", "large.json", {"--fault", "cut=1000"}, 7,
+         {Msg(59606) + "\n" + Msg(62810), "Download error code 6."}, -2},
         {"clock not confirmed", "new-format-L.json", {"--fault", "device-error"}, 7, {Msg(62603)}, -1},
         {"mute hammer found by no scan", "new-format-L.json", {"--fault", "mute"}, 6, {Msg(21038)}, -1},
     };
@@ -171,6 +173,23 @@ TEST_F(CliDownload, EndingsWithoutAProject) {
         }
         sim.reset();
     }
+}
+
+TEST_F(CliDownload, AReplyTooLargeIsKeptAsFarAsItCame) {
+    // More series than one reply may carry: the download fails with code 12,
+    // and support gets the bytes that arrived.
+    std::string state = CTempDir::Read(StateFile("large.json"));
+    const std::string generated = "\"series\": 158";
+    const std::size_t count = state.find(generated);
+    ASSERT_NE(count, std::string::npos);
+    state.replace(count, generated.size(), "\"series\": 200");
+    const auto file = dir.Write("overfull.json", state);
+    StartSim(file.string());
+    const SRun run = Cli({"download", "-o", (dir / "p.zvh").string(), "--raw", (dir / "p.raw").string()});
+    EXPECT_EQ(7, run.exitCode) << Describe(run);
+    EXPECT_TRUE(Contains(run.err, "Download error code 12.")) << run.err;
+    EXPECT_EQ(std::filesystem::file_size(dir / "p.raw"), 65536u);
+    EXPECT_FALSE(std::filesystem::exists(dir / "p.zvh"));
 }
 
 TEST_F(CliDownload, PortsByNumberPathAndScan) {
@@ -237,7 +256,18 @@ TEST_F(CliDownload, ArgumentsAndAnUnwritableProject) {
         {{"download", "-o", (dir / "p.zvh").string(), "--export",
           (dir / "no-such-folder" / "x.txt").string()},
          5},
+        // One file named twice would hold only what was written last.
+        {{"download", "-o", (dir / "p.zvh").string(), "--export", (dir / "p.zvh").string()}, 2},
+        {{"download", "-o", (dir / "p.zvh").string(), "--raw", (dir / "sub" / ".." / "p.zvh").string()}, 2},
+        {{"download", "-o", (dir / "p.zvh").string(), "--raw", (dir / "x").string(), "--log",
+          (dir / "x").string()},
+         2},
+        // A file the user made read-only is left alone.
+        {{"download", "-o", (dir / "read-only.zvh").string()}, 5},
     };
+    dir.Write("read-only.zvh", "kept");
+    std::filesystem::create_directory(dir / "sub");
+    std::filesystem::permissions(dir / "read-only.zvh", std::filesystem::perms::owner_read);
     for (const SCase& c : cases) {
         const SRun run = Cli(c.args);
         EXPECT_EQ(c.exit, run.exitCode) << c.args.back() << "\n" << Describe(run);
@@ -245,6 +275,8 @@ TEST_F(CliDownload, ArgumentsAndAnUnwritableProject) {
             EXPECT_TRUE(Contains(run.err, "could not be written")) << run.err;
         }
     }
+    EXPECT_EQ(CTempDir::Read(dir / "read-only.zvh"), "kept");
+    EXPECT_FALSE(std::filesystem::exists(dir / "x"));
     EXPECT_FALSE(std::filesystem::exists(dir / "no-such-folder"));
     EXPECT_FALSE(std::filesystem::exists(dir / "p.zvh"));
     // Nothing was asked of the hammer for a download that could not be kept.
@@ -252,12 +284,28 @@ TEST_F(CliDownload, ArgumentsAndAnUnwritableProject) {
 }
 
 TEST_F(CliDownload, AProjectThatCannotBeSavedLeavesTheTargetAlone) {
+    // A folder as the target is refused before the hammer is asked anything.
     StartSim("new-format-L.json");
     dir.Write("taken/keep.txt", "keep");
     const SRun run = Cli({"download", "-o", (dir / "taken").string()});
     EXPECT_EQ(5, run.exitCode) << Describe(run);
-    EXPECT_FALSE(Contains(run.err, "measurement series downloaded")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "Is a directory")) << run.err;
     EXPECT_EQ("keep", CTempDir::Read(dir / "taken" / "keep.txt"));
+    EXPECT_FALSE(StopSim().ClockSet);
+
+    // A save that fails after the download (here: the file-size limit) says
+    // why, and leaves no half project and no temporary file behind.
+    StartSim("new-format-L.json");
+    const auto out = dir / "limited";
+    std::filesystem::create_directory(out);
+    const SRun limited = CliTest::Run("/bin/sh",
+                                      {"-c", "ulimit -f 0; exec \"$0\" \"$@\"", BRELVANTOR_CLI, "download",
+                                       "-o", (out / "p.zvh").string()},
+                                      env);
+    EXPECT_EQ(5, limited.exitCode) << Describe(limited);
+    EXPECT_TRUE(Contains(limited.err, "File too large")) << limited.err;
+    EXPECT_FALSE(Contains(limited.err, "measurement series downloaded")) << limited.err;
+    EXPECT_TRUE(std::filesystem::is_empty(out));
     EXPECT_TRUE(StopSim().ClockSet);
 }
 

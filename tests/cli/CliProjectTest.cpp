@@ -3,7 +3,12 @@
 // language module.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <fstream>
 #include <functional>
+#include <future>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -406,6 +411,146 @@ TEST_F(CliProject, BadInputsHaveTheirExitCodes) {
         }
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+}
+
+TEST_F(CliProject, OutputsThatAreNoRegularFilesAreWrittenInto) {
+    const std::string project = Mixed().string();
+    // A device node of our own (the null device's numbers) and a FIFO another
+    // program reads: a rename over either would leave a plain file in its place.
+    const auto device = dir / "null";
+    const bool haveDevice = ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    const auto fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<std::vector<std::string>> exports = {
+        {}, {"--format", "csv"}, {"--summary", "--format", "json"}};
+    for (const auto& more : exports) {
+        std::vector<std::string> args{"export", project, "-o"};
+        if (haveDevice) {
+            std::vector<std::string> toDevice = args;
+            toDevice.push_back(device.string());
+            toDevice.insert(toDevice.end(), more.begin(), more.end());
+            const SRun run = Cli(toDevice);
+            EXPECT_EQ(0, run.exitCode) << Describe(run);
+            EXPECT_TRUE(std::filesystem::is_character_file(device));
+        }
+        args.push_back(fifo.string());
+        args.insert(args.end(), more.begin(), more.end());
+        std::vector<std::string> toFile = args;
+        toFile[3] = (dir / "plain.out").string();
+        ASSERT_EQ(0, Cli(toFile).exitCode);
+        auto reader = std::async(std::launch::async, [&] { return CTempDir::Read(fifo); });
+        const SRun run = Cli(args);
+        EXPECT_EQ(0, run.exitCode) << Describe(run);
+        EXPECT_EQ(reader.get(), CTempDir::Read(dir / "plain.out"));
+        EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    }
+}
+
+TEST_F(CliProject, OutputsThatWouldDestroyAFileAreRefused) {
+    const auto project = Mixed();
+    const std::string before = CTempDir::Read(project);
+    const auto readOnly = dir / "handed-in.txt";
+    {
+        std::ofstream(readOnly) << "signed off";
+    }
+    std::filesystem::permissions(readOnly, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    std::filesystem::create_symlink(project, dir / "link.zvh");
+    struct SCase {
+        std::vector<std::string> args;
+        int exit;
+        std::string message;
+    };
+    const SCase cases[] = {
+        {{"export", project.string(), "-o", readOnly.string()}, 5, "Permission denied"},
+        {{"export", project.string(), "-f", "csv", "-o", readOnly.string()}, 5, "Permission denied"},
+        {{"export", project.string(), "-o", project.string()}, 2, "name the same file"},
+        {{"export", project.string(), "-f", "json", "-o", (dir / "link.zvh").string()}, 2, "name the same file"},
+        {{"export", (dir / "link.zvh").string(), "--summary", "-o", (dir / "." / "mixed.zvh").string()},
+         2,
+         "name the same file"},
+    };
+    for (const SCase& c : cases) {
+        const SRun run = Cli(c.args);
+        EXPECT_EQ(c.exit, run.exitCode) << Describe(run);
+        EXPECT_TRUE(Contains(run.err, c.message)) << run.err;
+    }
+    EXPECT_EQ(CTempDir::Read(project), before);
+    EXPECT_EQ(CTempDir::Read(readOnly), "signed off");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.zvh"));
+}
+
+TEST_F(CliProject, FailedExportsNameWhatFailedAndLeaveNothingBehind) {
+    const std::string project = Mixed().string();
+    struct SCase {
+        std::vector<std::string> more;
+        std::string what;
+    };
+    const SCase cases[] = {
+        {{}, "The text export"},
+        {{"-f", "csv"}, "The CSV export"},
+        {{"-f", "json"}, "The JSON export"},
+        {{"--summary"}, "The summary export"},
+        {{"--summary", "-f", "csv"}, "The CSV summary export"},
+        {{"--summary", "-f", "json"}, "The JSON summary export"},
+    };
+    for (const SCase& c : cases) {
+        std::vector<std::string> args{"export", project, "-o", (dir / "nowhere" / "x").string()};
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        const SRun run = Cli(args);
+        EXPECT_EQ(5, run.exitCode) << Describe(run);
+        EXPECT_TRUE(run.err.starts_with(c.what + " could not be written")) << run.err;
+    }
+
+    // Under a file-size limit the write fails with its reason instead of the
+    // program being killed half-way with a temporary file left beside.
+    const auto out = dir / "limited" / "big.json";
+    std::filesystem::create_directories(out.parent_path());
+    const SRun limited = CliTest::Run("/bin/sh",
+                                      {"-c", "ulimit -f 1; exec \"$0\" \"$@\"", BRELVANTOR_CLI, "export",
+                                       project, "-f", "json", "-o", out.string()},
+                                      env);
+    EXPECT_EQ(5, limited.exitCode) << Describe(limited);
+    EXPECT_TRUE(Contains(limited.err, "File too large")) << limited.err;
+    EXPECT_TRUE(std::filesystem::is_empty(out.parent_path()));
+}
+
+TEST_F(CliProject, ControlCharactersReachTheTerminalAsQuestionMarks) {
+    const auto project = MakeProject("bell.zvh", [](CHammerDoc& doc) {
+        Add(doc.WorkingData(), {.impactCounter = 1, .name = u"Bell\a Esc\x1b[31m", .q = {40, 40, 41, 41}});
+    });
+    const SRun show = Cli({"show", project.string()});
+    ASSERT_EQ(0, show.exitCode) << Describe(show);
+    EXPECT_TRUE(Contains(show.out, "Bell? Esc?[31m")) << show.out;
+    const SRun summary = Cli({"summary", project.string()});
+    EXPECT_FALSE(Contains(summary.out, "\x1b")) << summary.out;
+    EXPECT_FALSE(Contains(summary.out, "\a")) << summary.out;
+    // The exports keep the name as it is: they are data, not terminal text.
+    const SRun json = Cli({"export", project.string(), "-f", "json"});
+    EXPECT_TRUE(Contains(json.out, "Bell\\u0007 Esc\\u001b[31m")) << json.out;
+}
+
+TEST_F(CliProject, WhatBecameOfTheSettingsFileIsToldOnce) {
+    const std::string project = Mixed().string();
+    {
+        std::ofstream(Settings(), std::ios::binary) << "\x7F" "ELF garbage";
+    }
+    const SRun first = Cli({"show", project});
+    EXPECT_EQ(0, first.exitCode) << Describe(first);
+    EXPECT_TRUE(Contains(first.err, "The settings file " + Settings().string() + " was damaged")) << first.err;
+    EXPECT_EQ(CTempDir::Read(Settings().string() + ".damaged"), "\x7F" "ELF garbage");
+    const SRun second = Cli({"show", project});
+    EXPECT_TRUE(second.err.empty()) << second.err;
+
+    // A settings path that leads to a device is never written.
+    const auto device = dir / "null";
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) return;
+    std::filesystem::remove(Settings());
+    std::filesystem::create_symlink(device, Settings());
+    const SRun linked = Cli({"show", project});
+    EXPECT_EQ(0, linked.exitCode) << Describe(linked);
+    EXPECT_TRUE(Contains(linked.err, "cannot be used because it is not a regular file")) << linked.err;
+    EXPECT_TRUE(std::filesystem::is_character_file(device));
+    EXPECT_TRUE(std::filesystem::is_symlink(Settings()));
 }
 
 TEST_F(CliProject, EveryCommandHasHelp) {

@@ -2,8 +2,10 @@
 // not read completely never becomes the target of a save.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <future>
 #include <set>
 
 #include "DocTestSupport.h"
@@ -83,10 +85,14 @@ TEST_F(Saving, FailuresAreShownAndChangeNothing) {
         fs::path target;
         bool needsUnprivileged;
     };
+    WriteFile(PathOf("handed-in.zvh"), Bytes{'o', 'l', 'd'});
+    ::chmod(PathOf("handed-in.zvh").c_str(), 0444);
     const TCase cases[] = {
         {"the parent is a plain file", PathOf("plain") / "site.zvh", false},
         {"the target is a folder", PathOf("folder"), false},
         {"a read-only folder", PathOf("readonly") / "site.zvh", true},
+        // A rename would replace it in a writable folder; its mode says no.
+        {"a read-only file", PathOf("handed-in.zvh"), false},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -108,6 +114,25 @@ TEST_F(Saving, FailuresAreShownAndChangeNothing) {
     EXPECT_TRUE(fs::is_directory(PathOf("folder") / "inside"));
     EXPECT_EQ(ReadFile(PathOf("readonly") / "site.zvh"), (Bytes{'o', 'l', 'd'}));
     EXPECT_EQ(Listing(PathOf("readonly")), std::set<fs::path>{"site.zvh"});
+    EXPECT_EQ(ReadFile(PathOf("handed-in.zvh")), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST_F(Saving, AFifoOrDeviceGetsTheProjectAndStaysWhatItIs) {
+    CSaveTextScope text;
+    const fs::path fifo = PathOf("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto reader = std::async(std::launch::async, [&] { return ReadFile(fifo); });
+    ASSERT_TRUE(doc.SaveProject(fifo)) << (prompt.shown.empty() ? std::string() : Text::ToUtf8(prompt.shown[0].text));
+    const Bytes piped = reader.get();
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    ASSERT_TRUE(doc.SaveProject(PathOf("plain.zvh")));
+    EXPECT_EQ(piped, ReadFile(PathOf("plain.zvh")));
+
+    const fs::path device = PathOf("null");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) return;
+    EXPECT_TRUE(doc.SaveProject(device));
+    EXPECT_TRUE(fs::is_character_file(device));
+    EXPECT_EQ(Listing(m_dir), (std::set<fs::path>{"pipe", "plain.zvh", "null"}));
 }
 
 TEST_F(Saving, ADataErrorHalfwayKeepsTheOldFile) {

@@ -201,6 +201,16 @@ TEST_F(AppSettingsTest, DamagedStoreFileGivesDefaultsWrittenBack) {
     EXPECT_EQ(Key().EnumValues().size(), 5u);
     EXPECT_LT(std::filesystem::file_size(store->FilePath()), 4096u);
     EXPECT_TRUE(prompt.shown.empty());
+
+    // Each file set aside is told once, with both names, when asked for.
+    settings.ShowStoreNotices();
+    ASSERT_EQ(prompt.ShownIds(), std::vector<unsigned>(4, kIdSettingsSetAside));
+    const std::string file = store->FilePath().string();
+    EXPECT_EQ(U8(prompt.shown[3].text), "The settings file " + file +
+                                            " was damaged. It has been kept as " + file +
+                                            ".damaged, and the settings start again from their defaults.");
+    settings.ShowStoreNotices();
+    EXPECT_EQ(prompt.shown.size(), 4u);
 }
 
 TEST_F(AppSettingsTest, StoreThatCannotBeWrittenIsReportedOnce) {
@@ -210,7 +220,9 @@ TEST_F(AppSettingsTest, StoreThatCannotBeWrittenIsReportedOnce) {
     settings.ReadSettings();
     ASSERT_EQ(prompt.ShownIds(), std::vector<unsigned>{kIdWriteFailed});
     EXPECT_EQ(prompt.shown[0].icon, Text::MsgIcon::Error);
-    EXPECT_EQ(U8(prompt.shown[0].text), "The registry entry could not be written.");
+    // The "registry entry" is a file here: the message says which.
+    EXPECT_EQ(U8(prompt.shown[0].text), "The registry entry could not be written.\nSettings file: " +
+                                            (dir / "blocker" / "brelvantor.settings").string());
     // Start-up goes on with the defaults in memory.
     EXPECT_EQ(settings.LanguageFile(), U16(program));
     EXPECT_EQ(settings.Pfad(), U16(bin));

@@ -1,6 +1,8 @@
 #include "settings/SettingsStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <thread>
 
@@ -169,11 +171,44 @@ TEST_F(SettingsStoreTest, HugeOrStrangeFilesAreNotRead) {
     EXPECT_EQ(std::filesystem::file_size(file.string() + ".damaged"), 4ull << 30);
     EXPECT_LT(std::filesystem::file_size(file), 1000u);
 
-    // A folder where the file should be: nothing to read and nothing can be written.
-    std::filesystem::remove(file);
-    std::filesystem::create_directory(file);
-    EXPECT_FALSE(store.OpenKey(kKey, true));
-    EXPECT_TRUE(std::filesystem::is_directory(file));
+    const auto notices = store.TakeNotices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].kind, SStoreNotice::EKind::SetAside);
+    EXPECT_EQ(notices[0].file, file);
+    EXPECT_EQ(notices[0].aside, file.string() + ".damaged");
+    EXPECT_TRUE(store.TakeNotices().empty());
+}
+
+TEST_F(SettingsStoreTest, APathThatIsNoRegularFileKeepsTheSettingsInMemory) {
+    // A folder, or a link to a device: setting it aside and writing a file in
+    // its place would destroy it. The values live in memory instead, and the
+    // user is told once.
+    std::filesystem::create_directories(file.parent_path());
+    const auto device = dir / "null";
+    const bool haveDevice = ::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    std::vector<std::filesystem::path> targets{dir / "folder"};
+    std::filesystem::create_directory(targets[0]);
+    if (haveDevice) targets.push_back(device);
+    for (const auto& target : targets) {
+        SCOPED_TRACE(target.string());
+        std::filesystem::remove(file);
+        std::filesystem::create_symlink(target, file);
+        CSettingsStore linked{file};
+        auto key = linked.OpenKey(kKey, true);
+        ASSERT_TRUE(key);
+        EXPECT_TRUE(key->WriteDword(u"GridCheck", 3));
+        EXPECT_EQ(key->ReadDword(u"GridCheck"), 3u);
+        const auto notices = linked.TakeNotices();
+        ASSERT_EQ(notices.size(), 1u);
+        EXPECT_EQ(notices[0].kind, SStoreNotice::EKind::Unusable);
+        EXPECT_TRUE(linked.TakeNotices().empty());
+        EXPECT_TRUE(std::filesystem::is_symlink(file));
+        EXPECT_FALSE(std::filesystem::exists(file.string() + ".damaged"));
+    }
+    EXPECT_TRUE(std::filesystem::is_directory(targets[0]));
+    if (haveDevice) {
+        EXPECT_TRUE(std::filesystem::is_character_file(device));
+    }
 }
 
 TEST_F(SettingsStoreTest, FailedWritesReportFailureAndChangeNothing) {
