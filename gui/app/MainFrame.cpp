@@ -20,12 +20,15 @@
 #include "app/AppSettingsDlg.h"
 #include "app/Logo.h"
 #include "app/ProgressDlg.h"
+#include "device/VantrelDevice.h"
 #include "doc/HammerDoc.h"
 #include "settings/AppSettings.h"
 #include "ui/CommandIds.h"
 #include "ui/LockKeys.h"
 #include "ui/Shell.h"
 #include "ui/UiText.h"
+#include "update/AutoUpdate.h"
+#include "update/FirmwareUpdateCheck.h"
 #include "views/ChildView.h"
 
 namespace {
@@ -140,6 +143,17 @@ CMainFrame::CMainFrame(SMainFrameContext context, QWidget* parent)
     connect(m_view, &CChildView::titleChanged, this, &QWidget::setWindowTitle);
     connect(m_view, &CChildView::statusText, this, &CMainFrame::SetViewStatusText);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommandUi);
+
+    // The update checks: the software check starts now and reports by itself;
+    // a connection made through the device search starts the firmware check.
+    m_autoUpdate = new CAutoUpdate(m_ctx.store, m_ctx.prompt, m_ctx.programPath, this);
+    SetCommandHandler(Cmd::kCheckUpdates, [this] { InteractiveUpdate(); });
+    m_connection.SetFirmwareCheckFactory([this](Device::CVantrelDevice& device) {
+        auto check = std::make_unique<CFirmwareUpdateCheck>(m_ctx.store, m_ctx.prompt, this);
+        check->Start(device);
+        return std::unique_ptr<IFirmwareCheck>(std::move(check));
+    });
+    m_autoUpdate->StartBackgroundCheck();
 
     m_keepAlive.setInterval(5000);
     connect(&m_keepAlive, &QTimer::timeout, this, &CMainFrame::OnKeepAliveTick);
@@ -427,6 +441,22 @@ void CMainFrame::OnLogoClick() {
 }
 
 // --- Notice menu ----------------------------------------------------------------------
+
+void CMainFrame::InteractiveUpdate() {
+    if (!m_doc->CloseProject()) {
+        UpdateTitle();
+        return;
+    }
+    UpdateTitle();
+    if (!m_autoUpdate->Run(this)) {
+        UpdateCommandUi();
+        return;
+    }
+    // The installer runs: the program makes way for it.
+    m_doc->CloseProject();
+    RemoveNoticeMenu();
+    close();
+}
 
 void CMainFrame::OnSoftwareVersion(quint32 first, quint32 second) {
     SetSoftwareVersion(UnpackVersion(first, second));

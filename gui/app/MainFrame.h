@@ -28,6 +28,7 @@ class CChildView;
 class CHammerDoc;
 class CLogo;
 class CProgressDlg;
+class CAutoUpdate;
 
 namespace Settings {
 class CAppSettings;
@@ -61,6 +62,7 @@ class CMainFrame : public QMainWindow, public Device::CCallback {
     CChildView* View() const { return m_view; }
     CHammerConnection& Connection() { return m_connection; }
     CProgressDlg* ProgressDialog() const { return m_progress; }
+    CAutoUpdate* AutoUpdate() const { return m_autoUpdate; }
     QToolBar* ToolBar() const { return m_toolBar; }
     CLogo* Logo() const { return m_logo; }
     QTimer& KeepAliveTimer() { return m_keepAlive; }
@@ -127,6 +129,7 @@ class CMainFrame : public QMainWindow, public Device::CCallback {
     void DownloadAll();
     void DeleteAll();
     void UpgradeFirmware();
+    void InteractiveUpdate();
     void AppSettings();
     void About();
     void OpenWebPage(unsigned addressId);
@@ -142,6 +145,7 @@ class CMainFrame : public QMainWindow, public Device::CCallback {
     QLabel* m_capsLabel = nullptr;
     QLabel* m_numLabel = nullptr;
     CProgressDlg* m_progress = nullptr;
+    CAutoUpdate* m_autoUpdate = nullptr;
     CHammerConnection m_connection;
     QTimer m_keepAlive;
     bool m_deviceBusy = false;

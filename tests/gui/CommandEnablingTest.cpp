@@ -61,11 +61,11 @@ const int kAllCommands[] = {Cmd::kOpenProject,
                             Cmd::kAbout,
                             Cmd::kDisconnect};
 
-// Enabled whatever the project holds (the dialogs of custom curves, custom
-// statistics and the update check are not part of this program yet).
-const std::set<int> kAlways = {Cmd::kOpenProject,  Cmd::kAppSettings,   Cmd::kExit, Cmd::kDownloadAll,
-                               Cmd::kDeleteAll,    Cmd::kUpgradeHammer, Cmd::kHelp, Cmd::kHelpUpgrade,
-                               Cmd::kRegistration, Cmd::kFeedback,      Cmd::kAbout};
+// Enabled whatever the project holds (the dialogs of custom curves and custom
+// statistics are not part of this program yet).
+const std::set<int> kAlways = {Cmd::kOpenProject,  Cmd::kAppSettings,   Cmd::kExit,        Cmd::kDownloadAll,
+                               Cmd::kDeleteAll,    Cmd::kUpgradeHammer, Cmd::kHelp,        Cmd::kHelpUpgrade,
+                               Cmd::kRegistration, Cmd::kFeedback,      Cmd::kAbout,       Cmd::kCheckUpdates};
 const std::set<int> kWithSeries = {Cmd::kCloseProject, Cmd::kSaveProjectAs, Cmd::kRestoreOriginal,
                                    Cmd::kExport,       Cmd::kPrint,         Cmd::kCreateOneSeries};
 
