@@ -207,7 +207,7 @@ int CmdUpdate(CCliApp& app, Args args) {
 
     Update::CUpdateServerSession session(Update::ServerUrl(&app.Store()), &app.Prompt());
     const auto search = Update::SearchInstaller(session, ProductName(), ProgramVersion());
-    if (!search.connected) return kExitServerUnreachable;
+    if (!search.listed) return kExitServerUnreachable;
     if (!search.installer || !download) {
         PrintInstaller(search.installer, json);
         return kExitOk;

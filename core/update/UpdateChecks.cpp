@@ -51,11 +51,16 @@ std::vector<SInstallerName> RankInstallers(const std::vector<std::string>& names
 
 SInstallerSearch SearchInstaller(CUpdateServerSession& session, std::string_view productName,
                                  CVersion current, std::string_view extension) {
+    if (!session.Open(productName)) return {};
+    return FindInstaller(session, current, extension);
+}
+
+SInstallerSearch FindInstaller(CUpdateServerSession& session, CVersion current, std::string_view extension) {
     SInstallerSearch search;
-    if (!session.Open(productName)) return search;
     search.connected = true;
     const auto names = session.List();
     if (!names) return search;
+    search.listed = true;
     for (const SInstallerName& candidate : RankInstallers(*names, current, extension)) {
         // A folder named like an installer has no size; the next one may do.
         const auto size = session.FileSize(candidate.name);

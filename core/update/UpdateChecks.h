@@ -49,15 +49,21 @@ struct SInstaller {
 
 struct SInstallerSearch {
     bool connected = false;
+    // Whether the folder could be listed: only then does "no installer" mean
+    // that nothing newer is offered.
+    bool listed = false;
     std::optional<SInstaller> installer;  // nothing when nothing newer is offered
 };
 
-// Opens the session on the product's folder, lists it and finds the best
-// installer newer than `current` (the first of the ranking whose size the
-// server can tell). The session stays open for a download; failures are the
+// Opens the session on the product's folder and finds the installer
+// (FindInstaller). The session stays open for a download; failures are the
 // session's.
 SInstallerSearch SearchInstaller(CUpdateServerSession& session, std::string_view productName,
                                  CVersion current, std::string_view extension = kInstallerExtension);
+// On an open session: lists the folder and finds the best installer newer than
+// `current` (the first of the ranking whose size the server can tell).
+SInstallerSearch FindInstaller(CUpdateServerSession& session, CVersion current,
+                               std::string_view extension = kInstallerExtension);
 
 // The background check at start: as SearchInstaller but without showing any
 // failure, and with the connection closed afterwards. The version to report:

@@ -150,11 +150,10 @@ void CUpdateWizard::Search() {
     }
     m_searchState->setText(UiText::Get(kIdReceiving));
     m_searchState->repaint();
-    // The session is open: the search lists the same folder again.
-    const auto found = Update::SearchInstaller(m_ctx.session, m_ctx.productName, m_ctx.current);
+    const auto found = Update::FindInstaller(m_ctx.session, m_ctx.current);
     m_searchFor->hide();
     m_searchState->hide();
-    if (!found.connected) {
+    if (!found.listed) {
         m_searchState->setText(UiText::ToQ(m_ctx.session.LastError()));
         m_searchState->show();
         EnableOnly({m_finish});

@@ -109,6 +109,21 @@ TEST_F(UpdateServer, EmptyAndMissingFolders) {
     EXPECT_TRUE(session.ShowErrors());
 }
 
+TEST_F(UpdateServer, AListingThatFailsIsNotNothingNewer) {
+    Start();
+    Put("Brelvantor_V_2_0_0_0.deb", "x");
+    // The server breaks down while it lists the folder.
+    server->ListExtra(kFolder, {"not json"});
+    CUpdateServerSession session(server->Url(), &prompt);
+    const auto search = Update::SearchInstaller(session, "Brelvantor", CVersion(1, 0, 0, 0));
+    EXPECT_TRUE(search.connected);
+    EXPECT_FALSE(search.listed);
+    EXPECT_FALSE(search.installer);
+    EXPECT_FALSE(session.LastError().empty());
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].icon, Text::MsgIcon::Error);
+}
+
 TEST_F(UpdateServer, ConnectionFailuresCarryTheSystemTextAndNumber) {
     Start();
     Put("Brelvantor_V_9_0_0_0.deb", "x");
