@@ -3,8 +3,11 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <cstdint>
+#include <vector>
 
 #include "doc/HammerDoc.h"
+#include "model/HammerData.h"
 #include "report/SummaryTexts.h"
 #include "settings/AppSettings.h"
 #include "ui/CommandIds.h"
@@ -24,9 +27,29 @@ QString CTabSummary::Caption() const {
     return UiText::Get(Ids::kTabSummary);
 }
 
+void CTabSummary::BuildSummary() {
+    CHammerDoc& doc = m_ctx.doc;
+    CHammerData& data = doc.WorkingData();
+    std::vector<std::uint8_t> before(static_cast<std::size_t>(data.GetCount()));
+    for (int i = 0; i < data.GetCount(); ++i) before[static_cast<std::size_t>(i)] = data.GetUseInSummary(i);
+    doc.Summary().BuildSummary(data);
+    // The summary takes out series it cannot combine with the rest; the other
+    // views (the table's in-summary icons) must hear of it now, not at some
+    // later rebuild.
+    std::vector<int> changed;
+    for (int i = 0; i < data.GetCount(); ++i)
+        if (data.GetUseInSummary(i) != before[static_cast<std::size_t>(i)]) changed.push_back(i);
+    constexpr std::size_t kOneByOne = 32;
+    if (changed.size() > kOneByOne) {
+        doc.NotifyViews(this, -1);
+        return;
+    }
+    for (int i : changed) doc.NotifyViews(this, i);
+}
+
 QString CTabSummary::SummaryText() {
     CHammerDoc& doc = m_ctx.doc;
-    doc.Summary().BuildSummary(doc.WorkingData());
+    BuildSummary();
     const Report::CSummaryTexts texts(m_ctx.settings.DTFormat());
     QString out;
     for (int entry = 0; entry < doc.Summary().GetEntryCount(); ++entry) {

@@ -22,6 +22,8 @@ class CTabSummary : public CTabPage {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // Builds the summary and tells the other views which series it took out.
+    void BuildSummary();
     QString SummaryText();
     void RebuildIfShown();
 

@@ -15,6 +15,7 @@
 CSliderDlg::CSliderDlg(QWidget* parent)
     : QDialog(parent),
       m_titleLabel(new QLabel(this)),
+      m_hintLabel(new QLabel(this)),
       m_top(new QLabel(this)),
       m_bottom(new QLabel(this)),
       m_slider(new QSlider(Qt::Vertical, this)),
@@ -28,6 +29,10 @@ CSliderDlg::CSliderDlg(QWidget* parent)
     m_slider->setObjectName(QStringLiteral("slider"));
     m_edit->setObjectName(QStringLiteral("value"));
     m_edit->setMaximumWidth(90);
+    m_hintLabel->setObjectName(QStringLiteral("hint"));
+    m_hintLabel->setWordWrap(true);
+    m_hintLabel->setMaximumWidth(320);
+    m_hintLabel->hide();
 
     auto* buttons = new QDialogButtonBox(this);
     buttons->addButton(SeriesText::Get(SeriesText::Ids::kButtonOk), QDialogButtonBox::AcceptRole);
@@ -42,6 +47,7 @@ CSliderDlg::CSliderDlg(QWidget* parent)
     grid->addWidget(m_bottom, 2, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_titleLabel);
+    layout->addWidget(m_hintLabel);
     layout->addLayout(grid);
     layout->addWidget(buttons);
 
@@ -90,6 +96,10 @@ void CSliderDlg::Prepare() {
     const QString title = m_title.isEmpty() ? SeriesText::Get(SeriesText::Ids::kSliderTitle) : m_title;
     setWindowTitle(title);
     m_titleLabel->setText(title);
+    m_hintLabel->setText(m_hint);
+    m_hintLabel->setVisible(!m_hint.isEmpty());
+    m_slider->setEnabled(m_changeable);
+    m_edit->setEnabled(m_changeable);
     const std::u16string unit = SeriesText::FromQ(m_unit);
     m_top->setText(SeriesText::FormatText(u"%0.*f%s", m_decimals, m_maximum, unit));
     m_bottom->setText(SeriesText::FormatText(u"%0.*f%s", m_decimals, m_minimum, unit));
@@ -130,6 +140,10 @@ void CSliderDlg::OnEditChanged(const QString& text) {
 }
 
 void CSliderDlg::accept() {
+    if (!m_changeable) {
+        QDialog::accept();
+        return;
+    }
     bool ok = false;
     double value = m_edit->text().trimmed().toDouble(&ok);
     // Text that is no number leaves the value where the slider stands.

@@ -22,6 +22,10 @@ class CSliderDlg : public QDialog {
     void SetStep(double step) { m_step = step; }
     void SetTitle(const QString& title) { m_title = title; }
     void SetUnit(const QString& unit) { m_unit = unit; }
+    // A note below the title, and whether the value can be changed at all
+    // (when not, OK keeps the value it was given).
+    void SetHint(const QString& hint) { m_hint = hint; }
+    void SetChangeable(bool changeable) { m_changeable = changeable; }
 
     // The chosen value, limited to the range; valid after OK.
     double Value() const { return m_value; }
@@ -43,6 +47,7 @@ class CSliderDlg : public QDialog {
     QLabel* TopLabel() const { return m_top; }
     QLabel* BottomLabel() const { return m_bottom; }
     QLabel* TitleLabel() const { return m_titleLabel; }
+    QLabel* HintLabel() const { return m_hintLabel; }
 
     // Fills the widgets from the settings (done when shown; tests call it).
     void Prepare();
@@ -65,10 +70,13 @@ class CSliderDlg : public QDialog {
     double m_step = 1.0;
     QString m_title;
     QString m_unit;
+    QString m_hint;
+    bool m_changeable = true;
     bool m_prepared = false;
     bool m_syncing = false;
 
     QLabel* m_titleLabel;
+    QLabel* m_hintLabel;
     QLabel* m_top;
     QLabel* m_bottom;
     QSlider* m_slider;

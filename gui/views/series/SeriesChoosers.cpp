@@ -157,8 +157,11 @@ TSliderSetup CarbonationSlider(std::uint8_t currentCode) {
     return s;
 }
 
-TSliderSetup OutlierSlider(bool upper, int currentCount, int largestAllowed) {
+TSliderSetup OutlierSlider(bool upper, int currentCount, int largestAllowed, const std::u16string& hint,
+                           bool changeable) {
     TSliderSetup s;
+    s.hint = hint;
+    s.enabled = changeable;
     s.title = Text::LoadString(upper ? 59585 : 59586);
     s.minimum = 0;
     s.maximum = largestAllowed;
@@ -236,18 +239,21 @@ bool CSeriesChoosers::ChooseCarbonation(const TChooserPlacement& where, std::uin
     return true;
 }
 
-bool CSeriesChoosers::ChooseOutliers(bool upper, int currentCount, int largestAllowed, std::uint8_t& value) {
-    const auto chosen =
-        m_ui.RunSlider(m_owner, SeriesChoosers::OutlierSlider(upper, currentCount, largestAllowed));
-    if (!chosen) return false;
+bool CSeriesChoosers::ChooseOutliers(bool upper, int currentCount, int largestAllowed, std::uint8_t& value,
+                                     const std::u16string& hint, bool changeable) {
+    const auto chosen = m_ui.RunSlider(
+        m_owner, SeriesChoosers::OutlierSlider(upper, currentCount, largestAllowed, hint, changeable));
+    if (!chosen || !changeable) return false;
     value = static_cast<std::uint8_t>(std::clamp(std::trunc(*chosen), 0.0, 255.0));
     return true;
 }
 
-bool CSeriesChoosers::ChooseUpperOutliers(int currentCount, int largestAllowed, std::uint8_t& value) {
-    return ChooseOutliers(true, currentCount, largestAllowed, value);
+bool CSeriesChoosers::ChooseUpperOutliers(int currentCount, int largestAllowed, std::uint8_t& value,
+                                          const std::u16string& hint, bool changeable) {
+    return ChooseOutliers(true, currentCount, largestAllowed, value, hint, changeable);
 }
 
-bool CSeriesChoosers::ChooseLowerOutliers(int currentCount, int largestAllowed, std::uint8_t& value) {
-    return ChooseOutliers(false, currentCount, largestAllowed, value);
+bool CSeriesChoosers::ChooseLowerOutliers(int currentCount, int largestAllowed, std::uint8_t& value,
+                                          const std::u16string& hint, bool changeable) {
+    return ChooseOutliers(false, currentCount, largestAllowed, value, hint, changeable);
 }

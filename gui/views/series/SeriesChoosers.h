@@ -5,6 +5,7 @@
 // a menu offers depends on the whole working data (its format state), the
 // custom curve store and the local curve library.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "model/ConvCust.h"
@@ -30,7 +31,10 @@ std::vector<TChooserItem> CarbonationItems(bool inch);
 // The slider dialogs.
 TSliderSetup FormSlider(std::uint8_t currentCode);
 TSliderSetup CarbonationSlider(std::uint8_t currentCode);
-TSliderSetup OutlierSlider(bool upper, int currentCount, int largestAllowed);
+// `hint` is shown in the dialog; a slider that is not `changeable` only shows
+// the count.
+TSliderSetup OutlierSlider(bool upper, int currentCount, int largestAllowed, const std::u16string& hint = {},
+                           bool changeable = true);
 // A carbonation factor from the slider in percent (0.57 gives 57).
 std::uint8_t CarbonationPercent(double factor);
 
@@ -56,11 +60,15 @@ class CSeriesChoosers {
                           std::uint8_t& value);
     bool ChooseCarbonation(const TChooserPlacement& where, std::uint8_t currentCode, bool inch,
                            std::uint8_t& value);
-    bool ChooseUpperOutliers(int currentCount, int largestAllowed, std::uint8_t& value);
-    bool ChooseLowerOutliers(int currentCount, int largestAllowed, std::uint8_t& value);
+    // A slider that is not `changeable` never returns a choice.
+    bool ChooseUpperOutliers(int currentCount, int largestAllowed, std::uint8_t& value,
+                             const std::u16string& hint = {}, bool changeable = true);
+    bool ChooseLowerOutliers(int currentCount, int largestAllowed, std::uint8_t& value,
+                             const std::u16string& hint = {}, bool changeable = true);
 
   private:
-    bool ChooseOutliers(bool upper, int currentCount, int largestAllowed, std::uint8_t& value);
+    bool ChooseOutliers(bool upper, int currentCount, int largestAllowed, std::uint8_t& value,
+                        const std::u16string& hint, bool changeable);
 
     CHammerDoc& m_doc;
     ISeriesUi& m_ui;

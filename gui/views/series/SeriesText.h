@@ -24,6 +24,8 @@ inline constexpr unsigned kNotAddedTitle = 62707;       // "Series not added to 
 inline constexpr unsigned kNotAddedText = 62708;        // why the series was not added
 inline constexpr unsigned kDoNotShowAgain = 62709;      // "Do not show this message again."
 inline constexpr unsigned kSliderTitle = 62710;         // "Choose a value" (a slider without a title)
+inline constexpr unsigned kModeFixesCount = 62860;      // the averaging mode sets the count itself
+inline constexpr unsigned kCountGoesToOthers = 62861;   // ... the chosen count goes to the others
 }  // namespace Ids
 
 // The program's text helpers, by their names in this tab.

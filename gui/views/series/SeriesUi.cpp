@@ -57,6 +57,8 @@ std::optional<double> CQtSeriesUi::RunSlider(QWidget* owner, const TSliderSetup&
     dialog.SetStep(setup.step);
     dialog.SetTitle(SeriesText::ToQ(setup.title));
     dialog.SetUnit(SeriesText::ToQ(setup.unit));
+    dialog.SetHint(SeriesText::ToQ(setup.hint));
+    dialog.SetChangeable(setup.enabled);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.Value();
 }

@@ -51,6 +51,9 @@ struct TSliderSetup {
     double step = 1.0;
     std::u16string title;
     std::u16string unit;
+    // Shown below the title; a disabled slider shows its value only.
+    std::u16string hint;
+    bool enabled = true;
     bool operator==(const TSliderSetup&) const = default;
 };
 

@@ -321,18 +321,15 @@ void CSeriesView::GripperClicked(int series) {
     }
     if (pair != CGridCellDetailGripper::kSummaryPair) return;
     const bool switchOn = gripper->IsInSummary();  // the state the gripper shows now
-    std::vector<std::uint8_t> before(static_cast<std::size_t>(data.GetCount()));
-    for (int i = 0; i < data.GetCount(); ++i) before[static_cast<std::size_t>(i)] = data.GetUseInSummary(i);
     // Tells every view (the summary page rebuilds the summary); the summary is
     // built here as well, so what it refuses is known whoever listens.
     data.SetUseInSummary(series, switchOn ? 1 : 0);
     m_doc.Summary().BuildSummary(data);
     SyncGrippers();
-    if (!switchOn) return;
-    bool changed = false;
-    for (int i = 0; i < data.GetCount() && !changed; ++i)
-        changed = data.GetUseInSummary(i) != before[static_cast<std::size_t>(i)];
-    if (!changed && !m_notAddedSuppressed) m_notAddedSuppressed = m_ui->RunSeriesNotAdded(this);
+    // Building may take other series out at the same moment (ones that no
+    // longer fit the group): whether this one was added is its own flag.
+    if (switchOn && series < data.GetCount() && data.GetUseInSummary(series) == 0 && !m_notAddedSuppressed)
+        m_notAddedSuppressed = m_ui->RunSeriesNotAdded(this);
 }
 
 TChooserPlacement CSeriesView::PlacementOf(const QRect& viewportRect, int mouseX) const {
@@ -582,12 +579,31 @@ void CSeriesView::OpenChooser(int clicked, int column, const QPoint& globalPos) 
             int most = data.GetReadingCount(clicked);
             for (int i : selected) most = std::max(most, data.GetReadingCount(i));
             if (most < 2) return;
-            const int current = upper ? data.GetUpperOutliers(clicked) : data.GetLowerOutliers(clicked);
+            // The slider opens at what the cell shows. Some modes take the
+            // count from their own rule; the stored count waits unused meanwhile.
+            const int current =
+                upper ? data.GetEffectiveUpperOutliers(clicked) : data.GetEffectiveLowerOutliers(clicked);
+            auto userCount = [&](int i) {
+                const std::uint8_t mode = data.GetAveragingMode(i);
+                return mode == kModeMean || mode == kModeMedianOnly;
+            };
+            std::vector<int> targets = selected;
+            std::u16string hint;
+            if (!userCount(clicked)) {
+                // The count goes only where it shows: to the selected series
+                // whose mode uses it. Without any, the slider just shows the count.
+                std::erase_if(targets, [&](int i) { return !userCount(i); });
+                hint = Text::Format(SeriesText::Load(SeriesText::Ids::kModeFixesCount),
+                                    data.GetModeName(clicked));
+                if (!targets.empty()) hint += u"\n" + SeriesText::Load(SeriesText::Ids::kCountGoesToOthers);
+            }
+            const bool changeable = !targets.empty();
             std::uint8_t count = 0;
-            const bool chosen = upper ? choosers.ChooseUpperOutliers(current, most - 1, count)
-                                      : choosers.ChooseLowerOutliers(current, most - 1, count);
+            const bool chosen =
+                upper ? choosers.ChooseUpperOutliers(current, most - 1, count, hint, changeable)
+                      : choosers.ChooseLowerOutliers(current, most - 1, count, hint, changeable);
             if (!chosen) return;
-            for (int i : selected) {
+            for (int i : targets) {
                 // The model keeps the old count where no reading would remain.
                 if (upper)
                     data.SetUpperOutliers(i, count);

@@ -143,15 +143,24 @@ TEST(Choosers, SliderSetUps) {
         TSliderSetup expected;
     };
     const SCase cases[] = {
-        {"form factor from a code of 21", FormSlider(21), {80, 120, 100, 0, 1, u"Form factor [%]", u"%"}},
-        {"form factor from 95", FormSlider(95), {80, 120, 95, 0, 1, u"Form factor [%]", u"%"}},
+        {"form factor from a code of 21",
+         FormSlider(21),
+         {80, 120, 100, 0, 1, u"Form factor [%]", u"%", u"", true}},
+        {"form factor from 95", FormSlider(95), {80, 120, 95, 0, 1, u"Form factor [%]", u"%", u"", true}},
         {"carbonation from a depth code of 12",
          CarbonationSlider(12),
-         {0.5, 1.0, 1.0, 2, 0.01, u"Carb-Factor", u""}},
-        {"carbonation from 57 %", CarbonationSlider(57), {0.5, 1.0, 0.57, 2, 0.01, u"Carb-Factor", u""}},
-        {"carbonation beyond 100", CarbonationSlider(130), {0.5, 1.0, 1.0, 2, 0.01, u"Carb-Factor", u""}},
-        {"upper outliers", OutlierSlider(true, 2, 9), {0, 9, 2, 0, 1, u"Upper outlier", u""}},
-        {"lower outliers", OutlierSlider(false, 0, 4), {0, 4, 0, 0, 1, u"Lower outlier", u""}},
+         {0.5, 1.0, 1.0, 2, 0.01, u"Carb-Factor", u"", u"", true}},
+        {"carbonation from 57 %",
+         CarbonationSlider(57),
+         {0.5, 1.0, 0.57, 2, 0.01, u"Carb-Factor", u"", u"", true}},
+        {"carbonation beyond 100",
+         CarbonationSlider(130),
+         {0.5, 1.0, 1.0, 2, 0.01, u"Carb-Factor", u"", u"", true}},
+        {"upper outliers", OutlierSlider(true, 2, 9), {0, 9, 2, 0, 1, u"Upper outlier", u"", u"", true}},
+        {"lower outliers", OutlierSlider(false, 0, 4), {0, 4, 0, 0, 1, u"Lower outlier", u"", u"", true}},
+        {"a count the mode fixes",
+         OutlierSlider(true, 3, 15, u"fixed", false),
+         {0, 15, 3, 0, 1, u"Upper outlier", u"", u"fixed", false}},
     };
     for (const SCase& c : cases) EXPECT_EQ(c.expected, c.setup) << c.what;
 }

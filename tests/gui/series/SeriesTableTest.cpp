@@ -411,6 +411,51 @@ TEST_F(SeriesTable, OutlierSlidersAndTheOtherChoosers) {
     EXPECT_TRUE(ui.contextMenus.empty());
 }
 
+TEST_F(SeriesTable, TheOutlierSliderOfAModeWithItsOwnCountsOpensAtTheCountTheCellShows) {
+    scope.Add({.mode = kModeMeanOutlier, .q = Readings(13)});  // the mode's table: 2 at each end
+    scope.Add({.mode = kModeMean, .q = Readings(9)});
+    scope.Add({.mode = kModeMeanJGJ, .q = Readings(16), .upper = 1, .lower = 1});
+    Open();
+    ASSERT_EQ(QStringLiteral("2"), Text(0, Report::kColUpperOutliers));
+    // Alone: the mode fixes the count, the slider only shows it and says why.
+    Select({0});
+    ui.sliderAnswers = {5};
+    RightClick(0, Report::kColUpperOutliers);
+    ASSERT_EQ(1u, ui.sliders.size());
+    EXPECT_EQ(2, ui.sliders[0].value);
+    EXPECT_FALSE(ui.sliders[0].enabled);
+    EXPECT_NE(std::u16string::npos, ui.sliders[0].hint.find(scope.Data().GetModeName(0)));
+    EXPECT_EQ(0, scope.Data().GetUpperOutliers(0));
+    EXPECT_EQ(QStringLiteral("2"), Text(0, Report::kColUpperOutliers));
+
+    Select({2});
+    ui.sliderAnswers = {0};
+    RightClick(2, Report::kColLowerOutliers);
+    ASSERT_EQ(2u, ui.sliders.size());
+    EXPECT_EQ(3, ui.sliders[1].value);
+    EXPECT_FALSE(ui.sliders[1].enabled);
+    EXPECT_EQ(1, scope.Data().GetLowerOutliers(2));
+
+    // With a series that takes the user's count selected too, the count goes there only.
+    Select({0, 1});
+    ui.sliderAnswers = {1};
+    RightClick(0, Report::kColUpperOutliers);
+    ASSERT_EQ(3u, ui.sliders.size());
+    EXPECT_TRUE(ui.sliders[2].enabled);
+    EXPECT_EQ(2, ui.sliders[2].value);
+    EXPECT_FALSE(ui.sliders[2].hint.empty());
+    EXPECT_EQ(0, scope.Data().GetUpperOutliers(0));
+    EXPECT_EQ(1, scope.Data().GetUpperOutliers(1));
+    // Clicked on the series that uses its own count: no hint, as before.
+    ui.sliderAnswers = {2};
+    RightClick(1, Report::kColUpperOutliers);
+    ASSERT_EQ(4u, ui.sliders.size());
+    EXPECT_EQ(1, ui.sliders[3].value);
+    EXPECT_TRUE(ui.sliders[3].hint.empty());
+    EXPECT_TRUE(ui.sliders[3].enabled);
+    EXPECT_EQ(2, scope.Data().GetUpperOutliers(1));
+}
+
 TEST_F(SeriesTable, AdjustingTheTimeOfTheSelectedSeries) {
     scope.Add({.dateTime = 1000, .q = {40}});
     scope.Add({.dateTime = 5000, .q = {40}});
@@ -625,6 +670,25 @@ TEST_F(SeriesTable, ASeriesTheSummaryRefusesBringsTheNoticeUntilTheUserDeclinesI
     toggle(0);
     EXPECT_EQ(1, scope.Data().GetUseInSummary(0));
     EXPECT_EQ(2, ui.notAddedShown);
+}
+
+TEST_F(SeriesTable, TheNoticeFollowsTheClickedSeriesWhenTheSummaryTakesOthersOutToo) {
+    // Two N/mm2 series and a PSI one that still counts as in (no summary was
+    // built since its unit changed); switching a second PSI series on ties the
+    // groups, the lower unit wins: the clicked series is refused and the stale
+    // one taken out at the same moment.
+    scope.Add({.q = {40, 41}});
+    scope.Add({.q = {40, 41}});
+    scope.Add({.unit = kUnitPSI, .q = {40, 41}});
+    scope.Add({.unit = kUnitPSI, .q = {40, 41}, .inSummary = 0});
+    Open();
+    const QRect cell = Grid().CellRect(CSeriesView::MainRow(3), 0);
+    QTest::mouseClick(Grid().viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(30 + 10, 1 + 9));
+    EXPECT_EQ(0, scope.Data().GetUseInSummary(3));
+    EXPECT_EQ(0, scope.Data().GetUseInSummary(2));
+    EXPECT_FALSE(GripperOf(2)->IsInSummary());
+    EXPECT_FALSE(GripperOf(3)->IsInSummary());
+    EXPECT_EQ(1, ui.notAddedShown);
 }
 
 TEST_F(SeriesTable, UseAllAndRemoveAllFromTheSummary) {

@@ -98,6 +98,28 @@ TEST(SliderDlg, LabelsCarryTheUnitAndTheDecimals) {
     EXPECT_EQ(100, dialog.Slider()->value());
 }
 
+// A count the averaging mode fixes: shown with the reason, not changeable, and
+// OK keeps the value the dialog was given.
+TEST(SliderDlg, AFixedValueIsShownWithItsHintAndOkKeepsIt) {
+    CSliderDlg dialog;
+    dialog.SetHint(QStringLiteral("The mode sets this count."));
+    dialog.SetChangeable(false);
+    Prepare(dialog, {0, 12, 2, 0, 1, ""});
+    EXPECT_EQ(QStringLiteral("The mode sets this count."), dialog.HintLabel()->text());
+    EXPECT_FALSE(dialog.HintLabel()->isHidden());
+    EXPECT_FALSE(dialog.Slider()->isEnabled());
+    EXPECT_FALSE(dialog.Edit()->isEnabled());
+    EXPECT_EQ(QStringLiteral("2"), dialog.Edit()->text());
+    dialog.Edit()->setText(QStringLiteral("7"));
+    dialog.accept();
+    EXPECT_EQ(2, dialog.Value());
+
+    CSliderDlg plain;
+    Prepare(plain, {0, 12, 2, 0, 1, ""});
+    EXPECT_TRUE(plain.HintLabel()->isHidden());
+    EXPECT_TRUE(plain.Slider()->isEnabled());
+}
+
 // Runs with a zone that has daylight saving time, restoring the old one after.
 class CZone {
   public:
