@@ -7,7 +7,7 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev socat
-  qt6-base-dev qt6-svg-dev qt6-tools-dev libgl-dev
+  qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-translations-l10n libgl-dev
   libcurl4-openssl-dev python3 python3-pyftpdlib xvfb xauth
   desktop-file-utils appstream shared-mime-info help2man
 )

@@ -8,6 +8,7 @@
 #include "app/ErrorReporter.h"
 #include "app/MainFrame.h"
 #include "app/MessageBoxPrompt.h"
+#include "app/QtTranslations.h"
 #include "app/Resources.h"
 #include "device/DeviceThread.h"
 #include "device/PortTable.h"
@@ -45,6 +46,7 @@ bool CBrelvantorApp::InitInstance(const CCommandLine& commandLine, bool show) {
     m_settings = std::make_unique<Settings::CAppSettings>(*m_store, *m_prompt, m_options.programPath);
     m_settings->ReadSettings();
     m_settings->LoadLanguageModule();
+    CQtTranslations::Apply(*m_settings);
     m_settings->ShowStoreNotices();
 
     Doc::CCurveLibrary::SetProgramPath(m_options.programPath);
@@ -91,6 +93,7 @@ bool CBrelvantorApp::InitInstance(const CCommandLine& commandLine, bool show) {
 
 void CBrelvantorApp::ExitInstance() {
     m_mainFrame.reset();
+    CQtTranslations::Remove();
     if (!m_started) return;
     m_started = false;
     Device::StopDeviceThread(kStopThreadWaitMs);

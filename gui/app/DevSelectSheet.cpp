@@ -64,7 +64,7 @@ std::unique_ptr<Device::CZvDevice> CDevSelectSheet::TakeDevice() {
 }
 
 void CDevSelectSheet::OpenHelp() {
-    if (!m_helpFile.empty()) CShell::OpenFile(m_helpFile);
+    if (!m_helpFile.empty()) CShell::OpenFileOrReport(m_helpFile, m_prompt);
 }
 
 void CDevSelectSheet::OnPageChanged(int id) {

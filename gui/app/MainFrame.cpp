@@ -20,6 +20,7 @@
 #include "app/AppSettingsDlg.h"
 #include "app/Logo.h"
 #include "app/ProgressDlg.h"
+#include "app/QtTranslations.h"
 #include "device/VantrelDevice.h"
 #include "doc/HammerDoc.h"
 #include "settings/AppSettings.h"
@@ -411,6 +412,7 @@ void CMainFrame::AppSettings() {
 }
 
 void CMainFrame::ReloadMenus() {
+    CQtTranslations::Apply(m_ctx.settings);
     RemoveNoticeMenu();
     RetranslateActions();
     BuildMenuBar();
@@ -432,8 +434,7 @@ void CMainFrame::About() {
 }
 
 void CMainFrame::OpenWebPage(unsigned addressId) {
-    // A page that cannot be opened is not reported.
-    CShell::OpenUrl(QUrl(UiText::Get(addressId)));
+    CShell::OpenUrlOrReport(QUrl(UiText::Get(addressId)), m_ctx.prompt);
 }
 
 void CMainFrame::OnLogoClick() {

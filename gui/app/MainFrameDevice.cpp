@@ -1,6 +1,8 @@
 // The main window's device commands: download all series, delete all series on
 // the hammer, the firmware upgrade tool, and the presence check after a download.
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 #include "app/MainFrame.h"
 #include "app/ProgressDlg.h"
@@ -93,7 +95,21 @@ void CMainFrame::UpgradeFirmware() {
     // The notice entry goes at once, whether or not the tool starts.
     SetFirmwareVersion(CVersion());
     CUpgradeTool::WriteSettings(m_ctx.store, m_ctx.settings.Pfad(), m_ctx.prompt);
-    CUpgradeTool::Run(m_ctx.programPath.parent_path());
+    const std::filesystem::path folder = m_ctx.programPath.parent_path();
+    const std::filesystem::path tool = CUpgradeTool::ToolPath(folder);
+    auto report = [&](unsigned id) {
+        Text::SMessage msg;
+        msg.textId = id;
+        msg.text = Text::Format(UiText::Load(id), tool.string());
+        msg.icon = Text::MsgIcon::Warning;
+        m_ctx.prompt.ShowMessage(msg);
+    };
+    // Without a word the user would wait for a tool that never comes.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(tool, ec))
+        report(Ids::kToolMissing);
+    else if (!CUpgradeTool::Run(folder))
+        report(Ids::kToolNotStarted);
 }
 
 void CMainFrame::OnKeepAliveTick() {

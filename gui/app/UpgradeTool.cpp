@@ -26,7 +26,7 @@ bool CUpgradeTool::WriteSettings(Settings::CSettingsStore& store, const std::u16
 }
 
 bool CUpgradeTool::Run(const std::filesystem::path& programFolder) {
-    const std::filesystem::path tool = programFolder / kExecutable;
+    const std::filesystem::path tool = ToolPath(programFolder);
     QProcess process;
     process.setProgram(QFile::decodeName(QByteArray::fromStdString(tool.string())));
     QStringList arguments;

@@ -24,6 +24,9 @@ class CUpgradeTool {
     static bool WriteSettings(Settings::CSettingsStore& store, const std::u16string& updateFolder,
                               Text::IUserPrompt& prompt);
 
+    static std::filesystem::path ToolPath(const std::filesystem::path& programFolder) {
+        return programFolder / kExecutable;
+    }
     // Starts the tool from `programFolder` and waits until it ends. False when it
     // could not be started.
     static bool Run(const std::filesystem::path& programFolder);

@@ -168,6 +168,13 @@ inline constexpr unsigned kUpdateFirmwareTo = 59601;
 inline constexpr unsigned kNewVersionAvailable = 59602;
 inline constexpr unsigned kRestoreQuestion = 59519;
 inline constexpr unsigned kNotConnected = 59513;
+// What could not be opened or started, with its path or address.
+inline constexpr unsigned kFileMissing = 62862;     // "... could not be opened: it does not exist."
+inline constexpr unsigned kNoViewer = 62863;        // "... no program to show it could be started."
+inline constexpr unsigned kNoBrowser = 62864;       // "... no web browser could be started."
+inline constexpr unsigned kToolMissing = 62865;     // the upgrade tool is not there
+inline constexpr unsigned kToolNotStarted = 62866;  // the upgrade tool did not start
+inline constexpr unsigned kQtLanguage = 62867;      // the module's language for Qt's own texts ("de")
 
 // The error reporter.
 inline constexpr unsigned kCaptionFatal = 28500;

@@ -200,6 +200,5 @@ void CChildView::OpenHelp(unsigned fileNameId) {
     if (name.empty()) return;
     // In the update folder when it holds one, otherwise where the program was installed with it.
     const std::filesystem::path file = m_ctx.settings.HelpFilePath(name);
-    // A missing file is the desktop's to report; the program adds nothing.
-    CShell::OpenFile(file);
+    CShell::OpenFileOrReport(file, m_ctx.prompt);
 }

@@ -10,9 +10,10 @@
 #include "app/Logo.h"
 #include "app/RemoteLoginDlg.h"
 #include "settings/AppSettings.h"
+#include "text/Encoding.h"
 #include "ui/CommandIds.h"
-#include "views/ChildView.h"
 #include "ui/grid/GridView.h"
+#include "views/ChildView.h"
 #include "views/TabGrid.h"
 #include "views/TabSheet.h"
 #include "views/TabSummary.h"
@@ -54,8 +55,13 @@ const SOpenCase kOpenCases[] = {
 
 class OpenWithDesktop : public CChildViewTest, public ::testing::WithParamInterface<SOpenCase> {};
 
+bool IsFileCase(const SOpenCase& c) {
+    return !QString::fromLatin1(c.expected).startsWith(QStringLiteral("https:"));
+}
+
 TEST_P(OpenWithDesktop, OpensTheRightFileOrAddress) {
     const SOpenCase& c = GetParam();
+    if (IsFileCase(c)) WriteFile(m_dir / "bin" / c.expected, "help");
     CMainFrame& frame = Start();
     if (c.command == Cmd::kLogo)
         frame.OnLogoClick();
@@ -74,6 +80,47 @@ TEST_P(OpenWithDesktop, OpensTheRightFileOrAddress) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Commands, OpenWithDesktop, ::testing::ValuesIn(kOpenCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A missing help file, or a desktop without a viewer or a browser, is said,
+// with the path or the address; the desktop's own handlers would stay silent.
+class OpenFails : public CGuiTest, public ::testing::WithParamInterface<SOpenCase> {};
+
+TEST_P(OpenFails, TheUserIsToldWhatCouldNotBeOpened) {
+    const SOpenCase& c = GetParam();
+    int attempts = 0;
+    CShell::SetOpener([&](const QUrl&) {
+        ++attempts;
+        return false;  // no viewer, no browser
+    });
+    CMainFrame& frame = Start();
+    auto run = [&] {
+        if (c.command == Cmd::kLogo)
+            frame.OnLogoClick();
+        else
+            frame.OnCommand(c.command);
+    };
+    if (IsFileCase(c)) {
+        const std::string path = (m_dir / "bin" / c.expected).string();
+        run();
+        EXPECT_EQ(0, attempts);
+        ASSERT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{Ids::kFileMissing}));
+        EXPECT_NE(std::u16string::npos, m_prompt.shown[0].text.find(Text::FromUtf8(path)));
+        m_prompt.shown.clear();
+        WriteFile(m_dir / "bin" / c.expected, "help");
+        run();
+        EXPECT_EQ(1, attempts);
+        ASSERT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{Ids::kNoViewer}));
+        EXPECT_NE(std::u16string::npos, m_prompt.shown[0].text.find(Text::FromUtf8(path)));
+    } else {
+        run();
+        EXPECT_EQ(1, attempts);
+        ASSERT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{Ids::kNoBrowser}));
+        EXPECT_NE(std::u16string::npos, m_prompt.shown[0].text.find(Text::FromUtf8(c.expected)));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, OpenFails, ::testing::ValuesIn(kOpenCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct SRestoreCase {

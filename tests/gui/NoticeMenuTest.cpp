@@ -8,6 +8,7 @@
 #include "GuiTestSupport.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
+#include "text/Encoding.h"
 #include "ui/CommandIds.h"
 
 namespace {
@@ -80,8 +81,8 @@ class UpgradeTool : public CGuiTest, public ::testing::WithParamInterface<bool> 
 };
 
 // The firmware entry: the entry goes at once, the tool's settings are written,
-// the tool runs with its arguments and the program waits for it. Without the
-// tool nothing is reported.
+// the tool runs with its arguments and the program waits for it. A missing
+// tool is said, with the path where it was looked for.
 TEST_P(UpgradeTool, FirmwareEntryWritesSettingsAndRunsTheTool) {
     const bool toolPresent = GetParam();
     if (toolPresent) InstallTool();
@@ -92,7 +93,13 @@ TEST_P(UpgradeTool, FirmwareEntryWritesSettingsAndRunsTheTool) {
 
     EXPECT_EQ(frame.NoticeMenu(), nullptr);
     EXPECT_TRUE(frame.FirmwareVersion().IsNone());
-    EXPECT_TRUE(m_prompt.shown.empty());
+    if (toolPresent) {
+        EXPECT_TRUE(m_prompt.shown.empty());
+    } else {
+        ASSERT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{Ids::kToolMissing}));
+        EXPECT_NE(std::u16string::npos,
+                  m_prompt.shown[0].text.find(Text::FromUtf8((m_dir / "bin" / "ZvUpgrade").string())));
+    }
     const fs::path arguments = m_dir / "bin" / "arguments.txt";
     if (toolPresent) {
         std::ifstream in(arguments);

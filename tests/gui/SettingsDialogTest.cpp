@@ -14,13 +14,14 @@
 #include "ProjectFixture.h"
 #include "app/AboutDlg.h"
 #include "app/AppSettingsDlg.h"
+#include "app/QtTranslations.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsStore.h"
 #include "text/FileVersionInfo.h"
 #include "text/StringTable.h"
 #include "ui/CommandIds.h"
-#include "views/ChildView.h"
 #include "ui/grid/GridView.h"
+#include "views/ChildView.h"
 #include "views/TabGrid.h"
 #include "views/TabSheet.h"
 
@@ -116,6 +117,43 @@ TEST_F(CSettingsTest, LanguageChangeReloadsTheMenuInGerman) {
     EXPECT_EQ(frame.menuBar()->actions()[0]->text(), QStringLiteral("&File"));
     EXPECT_EQ(frame.View()->Sheet()->tabText(0), QStringLiteral("Series"));
     EXPECT_EQ(m_app->AppSettings().LanguageFile(), m_programPath.u16string());
+}
+
+QString StandardButtonText(QDialogButtonBox::StandardButton which) {
+    QDialogButtonBox box(which);
+    return box.button(which)->text();
+}
+
+// Qt's own buttons and dialogs speak the chosen language too, from Qt's
+// catalogue for it; back in English they are Qt's English again.
+TEST_F(CSettingsTest, QtsOwnButtonsFollowTheChosenLanguage) {
+    WriteModule("Brelvantor_DEU.lng", "Deutsch", ProgramVersion());
+    CMainFrame& frame = Start();
+    EXPECT_EQ(StandardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Yes"));
+    RunSettings(frame, [](CAppSettingsDlg& dialog) { dialog.LanguageList()->setCurrentIndex(1); });
+    EXPECT_EQ(StandardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Ja"));
+    EXPECT_EQ(StandardButtonText(QDialogButtonBox::Cancel), QStringLiteral("Abbrechen"));
+    RunSettings(frame, [](CAppSettingsDlg& dialog) { dialog.LanguageList()->setCurrentIndex(0); });
+    EXPECT_EQ(StandardButtonText(QDialogButtonBox::Yes), QStringLiteral("&Yes"));
+}
+
+// The shipped module names its language itself, and a start with it chosen
+// brings Qt's texts at once.
+TEST_F(CSettingsTest, AStartInGermanBringsQtsGermanTexts) {
+    const fs::path module = m_dir / "bin" / "Brelvantor_DEU.lng";
+    std::ifstream in(fs::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng", std::ios::binary);
+    WriteFile(module, std::string(std::istreambuf_iterator<char>(in), {}));
+    {
+        Settings::CSettingsStore store(m_dir / "brelvantor.settings");
+        auto key = store.OpenKey(u"Software\\Tolvex\\Brelvantor\\Settings", true);
+        ASSERT_TRUE(key && key->WriteString(u"LanguageFile", module.u16string()));
+    }
+    Start();
+    ASSERT_TRUE(m_app->AppSettings().IsLanguageModuleLoaded());
+    EXPECT_EQ(CQtTranslations::LanguageOf(module), QStringLiteral("de"));
+    EXPECT_EQ(StandardButtonText(QDialogButtonBox::No), QStringLiteral("&Nein"));
+    m_app.reset();
+    EXPECT_EQ(StandardButtonText(QDialogButtonBox::No), QStringLiteral("&No"));
 }
 
 TEST_F(CSettingsTest, ModulesOfAnotherVersionOrUnreadableAreNotOffered) {
