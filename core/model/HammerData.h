@@ -3,9 +3,11 @@
 // downloaded and the working data the user edits. Only the working data has an
 // owner, so only its changes mark the project modified.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/ConvCust.h"
@@ -46,8 +48,14 @@ class CHammerData {
     bool MergeSingleInto(int source, int target);
 
     // Reorders by a sort key (1 to 28: odd ascending, even descending); any
-    // other key keeps the order. SortKey becomes the key in every case.
+    // other key keeps the order. SortKey becomes the key in every case. Names
+    // compare with the name order when one is set, else code unit by code
+    // unit. Equal keys keep their order.
     void Sort(std::uint8_t key);
+    // How names compare (<0, 0, >0): a front end's collation for the user's
+    // language; none (the default) compares code units. Kept by CopyFrom.
+    using NameOrder = std::function<int(std::u16string_view, std::u16string_view)>;
+    void SetNameOrder(NameOrder order) { m_nameOrder = std::move(order); }
     std::uint8_t GetSortKey() const { return m_sortKey; }
     void SetSortKey(std::uint8_t key) { m_sortKey = key; }  // loading only
 
@@ -137,4 +145,5 @@ class CHammerData {
     IDataOwner* m_owner = nullptr;
     std::vector<std::unique_ptr<TVantrelObject>> m_series;
     std::uint8_t m_sortKey = 0;
+    NameOrder m_nameOrder;
 };

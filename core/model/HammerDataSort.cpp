@@ -106,7 +106,8 @@ void CHammerData::Sort(std::uint8_t key) {
     const auto less = [&](std::size_t a, std::size_t b) -> bool {
         int c = 0;
         if (what == ESortValue::Name) {
-            c = m_series[a]->Name.compare(m_series[b]->Name);
+            c = m_nameOrder ? m_nameOrder(m_series[a]->Name, m_series[b]->Name)
+                            : m_series[a]->Name.compare(m_series[b]->Name);
         } else {
             const SKey &ka = keys[a], &kb = keys[b];
             if (ka.primary != kb.primary)

@@ -38,7 +38,9 @@ std::filesystem::path CBrelvantorApp::RunningProgramPath() {
 
 bool CBrelvantorApp::InitInstance(const CCommandLine& commandLine, bool show) {
     InitGuiResources();
-    QApplication::setApplicationDisplayName(QStringLiteral("Brelvantor"));
+    // The window title names the program itself ("TOLVEX BRELVANTOR - file");
+    // a display name would make the desktop add it a second time.
+    QApplication::setApplicationDisplayName(QString());
 
     m_store = std::make_unique<Settings::CSettingsStore>(m_options.settingsFile.empty()
                                                              ? Settings::CSettingsStore::DefaultFilePath()

@@ -104,11 +104,22 @@ constexpr int kToolBarItems[] = {Cmd::kDownloadAll,
 struct SShortcut {
     int id;
     QKeySequence::StandardKey key;
+    const char* fallback;  // where the desktop has no key of its own for it
 };
+// The desktop's usual keys for what they usually do.
 constexpr SShortcut kShortcuts[] = {
-    {Cmd::kSelectAll, QKeySequence::SelectAll}, {Cmd::kCut, QKeySequence::Cut},
-    {Cmd::kCopy, QKeySequence::Copy},           {Cmd::kPaste, QKeySequence::Paste},
-    {Cmd::kDelete, QKeySequence::Delete},
+    {Cmd::kOpenProject, QKeySequence::Open, "Ctrl+O"},
+    {Cmd::kCloseProject, QKeySequence::Close, "Ctrl+W"},
+    {Cmd::kSaveProject, QKeySequence::Save, "Ctrl+S"},
+    {Cmd::kSaveProjectAs, QKeySequence::SaveAs, "Ctrl+Shift+S"},
+    {Cmd::kPrint, QKeySequence::Print, "Ctrl+P"},
+    {Cmd::kExit, QKeySequence::Quit, "Ctrl+Q"},
+    {Cmd::kSelectAll, QKeySequence::SelectAll, "Ctrl+A"},
+    {Cmd::kCut, QKeySequence::Cut, "Ctrl+X"},
+    {Cmd::kCopy, QKeySequence::Copy, "Ctrl+C"},
+    {Cmd::kPaste, QKeySequence::Paste, "Ctrl+V"},
+    {Cmd::kDelete, QKeySequence::Delete, "Del"},
+    {Cmd::kHelp, QKeySequence::HelpContents, "F1"},
 };
 
 QIcon CommandIcon(int id) {
@@ -141,7 +152,7 @@ CMainFrame::CMainFrame(SMainFrameContext context, QWidget* parent)
     m_progress = new CProgressDlg(this);
 
     connect(m_view, &CChildView::commandStateChanged, this, &CMainFrame::UpdateCommandUi);
-    connect(m_view, &CChildView::titleChanged, this, &QWidget::setWindowTitle);
+    connect(m_view, &CChildView::titleChanged, this, &CMainFrame::SetTitle);
     connect(m_view, &CChildView::statusText, this, &CMainFrame::SetViewStatusText);
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CMainFrame::UpdateCommandUi);
 
@@ -212,7 +223,11 @@ void CMainFrame::CreateActions() {
     addAction(make(Cmd::kDisconnect));
     for (const SShortcut& s : kShortcuts) {
         QAction* action = m_actions[s.id];
-        action->setShortcut(QKeySequence(s.key));
+        const QList<QKeySequence> keys = QKeySequence::keyBindings(s.key);
+        if (keys.isEmpty())
+            action->setShortcut(QKeySequence(QString::fromLatin1(s.fallback)));
+        else
+            action->setShortcuts(keys);
         action->setShortcutContext(Qt::WindowShortcut);
         addAction(action);
     }
@@ -332,6 +347,9 @@ bool CMainFrame::IsCommandEnabled(int id) const {
 }
 
 void CMainFrame::UpdateCommandUi() {
+    // Changes reach the document without a title update too (a setting, a
+    // sort): the mark follows whenever the commands are looked at again.
+    ShowTitle();
     for (const auto& [id, action] : m_actions) action->setEnabled(IsCommandEnabled(id));
     if (m_noticeMenu) {
         for (QAction* action : m_noticeMenu->actions())
@@ -390,7 +408,18 @@ void CMainFrame::OnCommand(int id) {
 }
 
 void CMainFrame::UpdateTitle() {
-    if (m_view) setWindowTitle(m_view->Title());
+    if (m_view) SetTitle(m_view->Title());
+}
+
+void CMainFrame::SetTitle(const QString& title) {
+    m_title = title;
+    ShowTitle();
+}
+
+void CMainFrame::ShowTitle() {
+    // Unsaved changes are marked as the desktops mark them: a star after the name.
+    const QString shown = m_doc->IsModified() ? m_title + QStringLiteral("*") : m_title;
+    if (windowTitle() != shown) setWindowTitle(shown);
 }
 
 void CMainFrame::SetViewStatusText(const QString& text) {

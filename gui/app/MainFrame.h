@@ -134,6 +134,8 @@ class CMainFrame : public QMainWindow, public Device::CCallback {
     void About();
     void OpenWebPage(unsigned addressId);
     void UpdateTitle();
+    void SetTitle(const QString& title);
+    void ShowTitle();
 
     SMainFrameContext m_ctx;
     CQtClipboard m_clipboard;
@@ -156,4 +158,5 @@ class CMainFrame : public QMainWindow, public Device::CCallback {
     QPointer<QMenu> m_noticeMenu;
     CVersion m_softwareVersion;
     CVersion m_firmwareVersion;
+    QString m_title;  // without the unsaved-changes mark
 };

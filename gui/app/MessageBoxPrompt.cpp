@@ -66,7 +66,7 @@ QString CMessageBoxPrompt::CaptionOf(const Text::SMessage& msg) {
         case Text::MsgIcon::Error:
             return UiText::Get(Ids::kCaptionError);
         default:
-            return QApplication::applicationDisplayName();
+            return UiText::Get(Ids::kProgramTitle);
     }
 }
 

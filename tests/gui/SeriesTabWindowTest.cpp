@@ -1,5 +1,6 @@
 // The Series tab as part of the whole window: what the summary page, the
 // commands and the keyboard do to the table.
+#include <QAction>
 #include <QApplication>
 #include <QTest>
 
@@ -7,6 +8,7 @@
 #include "ProjectFixture.h"
 #include "model/HammerData.h"
 #include "model/ModelTypes.h"
+#include "ui/CommandIds.h"
 #include "ui/grid/GridView.h"
 #include "views/ChildView.h"
 #include "views/TabGrid.h"
@@ -45,6 +47,71 @@ TEST_F(CGuiTest, SeriesTheSummaryTakesOutShowAsOutInTheTable) {
     EXPECT_FALSE(GripperOf(frame, 2)->IsInSummary());
     EXPECT_TRUE(GripperOf(frame, 0)->IsInSummary());
     EXPECT_TRUE(GripperOf(frame, 1)->IsInSummary());
+}
+
+// The keys every desktop program has, on the commands they stand for.
+TEST_F(CGuiTest, TheStandardKeysCarryOutTheirCommands) {
+    CMainFrame& frame = Start({}, true);
+    struct SKey {
+        int id;
+        QKeySequence::StandardKey key;
+        const char* plain;  // when the desktop has none of its own
+    };
+    const SKey keys[] = {
+        {Cmd::kOpenProject, QKeySequence::Open, "Ctrl+O"},
+        {Cmd::kSaveProject, QKeySequence::Save, "Ctrl+S"},
+        {Cmd::kSaveProjectAs, QKeySequence::SaveAs, "Ctrl+Shift+S"},
+        {Cmd::kCloseProject, QKeySequence::Close, "Ctrl+W"},
+        {Cmd::kPrint, QKeySequence::Print, "Ctrl+P"},
+        {Cmd::kExit, QKeySequence::Quit, "Ctrl+Q"},
+        {Cmd::kHelp, QKeySequence::HelpContents, "F1"},
+        {Cmd::kCopy, QKeySequence::Copy, "Ctrl+C"},
+        {Cmd::kSelectAll, QKeySequence::SelectAll, "Ctrl+A"},
+    };
+    for (const SKey& k : keys) {
+        QList<QKeySequence> expected = QKeySequence::keyBindings(k.key);
+        if (expected.isEmpty()) expected = {QKeySequence(QString::fromLatin1(k.plain))};
+        EXPECT_EQ(frame.Action(k.id)->shortcuts(), expected) << k.plain;
+    }
+    // And a real key press: Ctrl+S saves the downloaded series under a new name.
+    frame.Doc().TakeOverDownload(GuiFixture::MakeSeries(2));
+    frame.UpdateCommandUi();
+    frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+    const fs::path saved = m_dir / "keys.zvh";
+    m_prompt.files = {saved};
+    QTest::keySequence(&frame, QKeySequence(QKeySequence::Save));
+    EXPECT_TRUE(fs::exists(saved));
+    EXPECT_FALSE(frame.Doc().IsModified());
+}
+
+// Unsaved changes show in the title; the program's name stands there once,
+// with nothing for the desktop to add.
+TEST_F(CGuiTest, TheTitleMarksUnsavedChangesAndNamesTheProgramOnce) {
+    CMainFrame& frame = Start({}, true);
+    auto shown = [&] {
+        // What Qt hands the window manager: the title, and the display name
+        // after it unless the title ends with it.
+        QString title = frame.windowTitle();
+        const QString name = QGuiApplication::applicationDisplayName();
+        if (!name.isEmpty() && !title.endsWith(name)) title += QStringLiteral(" \u2014 ") + name;
+        return title;
+    };
+    EXPECT_EQ(shown(), QStringLiteral("TOLVEX BRELVANTOR"));
+    frame.Doc().TakeOverDownload(GuiFixture::MakeSeries(2));
+    EXPECT_EQ(shown(), QStringLiteral("TOLVEX BRELVANTOR*"));
+    const fs::path saved = m_dir / "site.zvh";
+    m_prompt.files = {saved};
+    frame.OnCommand(Cmd::kSaveProjectAs);
+    const QString titled = QStringLiteral("TOLVEX BRELVANTOR - ") + QString::fromStdString(saved.string());
+    EXPECT_EQ(shown(), titled);
+    // A change that reaches the window by the document's notice only.
+    frame.Doc().SetSeriesName(0, u"renamed");
+    EXPECT_EQ(shown(), titled + QStringLiteral("*"));
+    EXPECT_EQ(
+        1,
+        shown().count(QStringLiteral("brelvantor"), Qt::CaseInsensitive) -
+            QString::fromStdString(saved.string()).count(QStringLiteral("brelvantor"), Qt::CaseInsensitive));
 }
 
 }  // namespace

@@ -123,6 +123,16 @@ void CGridView::AutoSizeColumns(const std::vector<int>& rows) {
     SetColumnWidths(widths);
 }
 
+bool CGridView::WidenColumnToFit(int row, int column) {
+    if (row < 0 || row >= m_model->RowCount() || column < 0 || column >= m_model->ColumnCount()) return false;
+    CGridCell* cell = m_model->Cell(row, column);
+    if (!cell) return false;
+    const int wanted = cell->ContentWidth(QFontMetrics(font())) + 2;
+    if (wanted <= ColumnWidth(column)) return false;
+    SetColumnWidth(column, wanted);
+    return true;
+}
+
 QRect CGridView::CellRect(int row, int column) const {
     return visualRect(m_model->index(row, column));
 }
@@ -457,12 +467,13 @@ QModelIndex CGridView::moveCursor(CursorAction action, Qt::KeyboardModifiers mod
             break;
     }
     if (!next.isValid() || direction == 0) return next;
-    // Rows of height 0 cannot be seen: step over them.
+    // Rows of height 0 cannot be seen, and some rows take no cursor: step over them.
+    const auto skip = [this](int row) { return RowHeight(row) == 0 || (m_cursorRows && !m_cursorRows(row)); };
     int row = next.row();
-    while (row >= 0 && row < m_model->RowCount() && RowHeight(row) == 0) row += direction;
+    while (row >= 0 && row < m_model->RowCount() && skip(row)) row += direction;
     if (row < 0 || row >= m_model->RowCount()) {
         row = next.row();
-        while (row >= 0 && row < m_model->RowCount() && RowHeight(row) == 0) row -= direction;
+        while (row >= 0 && row < m_model->RowCount() && skip(row)) row -= direction;
         if (row < 0 || row >= m_model->RowCount()) return currentIndex();
     }
     return m_model->index(row, next.column());

@@ -8,6 +8,7 @@
 // the vertical scroll position.
 #include <QItemSelection>
 #include <QTableView>
+#include <functional>
 #include <vector>
 
 #include "ui/grid/GridModel.h"
@@ -78,6 +79,16 @@ class CGridView : public QTableView {
     void SetVerticalScrollPosition(int position);
     void SetRedraw(bool on);
 
+    // --- Keyboard -------------------------------------------------------------------
+    // Rows the cursor keys may stop on (all rows when not given); the others,
+    // like rows of height 0, are stepped over.
+    void SetCursorRows(std::function<bool(int row)> canHoldCursor) {
+        m_cursorRows = std::move(canHoldCursor);
+    }
+    // Widens `column` to the content of the cell at `row` when it is narrower;
+    // true when it changed.
+    bool WidenColumnToFit(int row, int column);
+
   signals:
     void cellClicked(int row, int column);
     // row -1: the header; row -2: outside the cells.
@@ -115,4 +126,5 @@ class CGridView : public QTableView {
     bool m_sortAscending = true;
     QPersistentModelIndex m_hover;
     mutable CGridTextCache m_texts;
+    std::function<bool(int)> m_cursorRows;
 };

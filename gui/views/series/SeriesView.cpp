@@ -1,8 +1,10 @@
 #include "views/series/SeriesView.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QEvent>
 #include <QHeaderView>
+#include <QLocale>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -44,6 +46,18 @@ Qt::Alignment ColumnAlignment(int column) {
 
 }  // namespace
 
+CHammerData::NameOrder CSeriesView::NameCollation() {
+    // The user's own rules (an Ü beside the U, not after the Z); a system
+    // without a language gets the common ones.
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C) locale = QLocale(QLocale::English);
+    auto collator = std::make_shared<QCollator>(locale);
+    return [collator](std::u16string_view a, std::u16string_view b) {
+        return collator->compare(QStringView(a.data(), static_cast<qsizetype>(a.size())),
+                                 QStringView(b.data(), static_cast<qsizetype>(b.size())));
+    };
+}
+
 CSeriesView::CSeriesView(CHammerDoc& doc, bool energyDisplay, std::uint32_t dtFormat,
                          Doc::IClipboard* clipboard, QWidget* parent)
     : QWidget(parent),
@@ -76,7 +90,14 @@ CSeriesView::CSeriesView(CHammerDoc& doc, bool energyDisplay, std::uint32_t dtFo
         const int series = row / 2;
         m_doc.SetSeriesName(series, SeriesText::FromQ(text), this);
         RefreshSeries(series);
+        // A longer name is to be read whole, as the columns were sized to be.
+        if (m_grid->WidenColumnToFit(MainRow(series), Report::kColName) &&
+            static_cast<int>(m_savedWidths.size()) > Report::kColName)
+            m_savedWidths[Report::kColName] = m_grid->ColumnWidth(Report::kColName);
     });
+    // The cursor keys go from series to series: a detail row is part of the
+    // series above it.
+    m_grid->SetCursorRows([](int row) { return row % 2 == 0; });
     // The keys post their requests, as the menu commands do.
     connect(m_grid, &CGridView::copyRequested, this, &CSeriesView::Copy, Qt::QueuedConnection);
     connect(m_grid, &CGridView::cutRequested, this, &CSeriesView::Cut, Qt::QueuedConnection);
@@ -84,6 +105,7 @@ CSeriesView::CSeriesView(CHammerDoc& doc, bool energyDisplay, std::uint32_t dtFo
     connect(m_grid, &CGridView::deleteRequested, this, &CSeriesView::Delete, Qt::QueuedConnection);
 
     m_grid->viewport()->installEventFilter(this);
+    m_doc.WorkingData().SetNameOrder(NameCollation());
     m_doc.RegisterView(this);
     Rebuild();
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "doc/DocView.h"
+#include "model/HammerData.h"
 #include "model/Statistics.h"
 #include "report/SeriesTable.h"
 #include "ui/grid/GridModel.h"
@@ -70,6 +71,8 @@ class CSeriesView : public QWidget, public IDocView, private IGridRowSource, pri
     void SetDateTimeFormat(std::uint32_t dtFormat) { SetOptions(m_energy, dtFormat); }
     void Refresh();
     bool EnergyDisplay() const { return m_energy; }
+    // How the table sorts names: the collation of the user's locale.
+    static CHammerData::NameOrder NameCollation();
 
     // --- Page requests ----------------------------------------------------------
     // A query answers 1 to enable its command; other requests answer 1 when

@@ -291,6 +291,87 @@ TEST_F(SeriesTable, RenamingInPlaceRenamesTheSeries) {
     EXPECT_TRUE(scope.doc->IsModified());
 }
 
+TEST_F(SeriesTable, ALongerNameWidensTheNameColumn) {
+    scope.Add({.name = u"old", .q = {40}});
+    scope.Add({.name = u"other", .q = {41}});
+    Open();
+    const int before = Grid().ColumnWidth(Report::kColName);
+    const QString longer = QStringLiteral("Pillar 3, north face, second floor, after the repair");
+    ASSERT_GT(Grid().fontMetrics().horizontalAdvance(longer), before);
+    CGridModel* model = Grid().GridModel();
+    ASSERT_TRUE(model->setData(model->index(0, Report::kColName), longer));
+    EXPECT_GE(Grid().ColumnWidth(Report::kColName), Grid().fontMetrics().horizontalAdvance(longer));
+    // A shorter one leaves the column as it is.
+    const int widened = Grid().ColumnWidth(Report::kColName);
+    ASSERT_TRUE(model->setData(model->index(2, Report::kColName), QStringLiteral("x")));
+    EXPECT_EQ(widened, Grid().ColumnWidth(Report::kColName));
+}
+
+TEST_F(SeriesTable, NamesSortAsTheUsersLanguageSortsThemAndEqualNamesKeepTheirOrder) {
+    const std::u16string names[] = {u"Zug",  u"\u00DCberlingen", u"Bern", u"Ulm",
+                                    u"Bern", u"\u00E4rger",      u"Aarau"};
+    for (std::size_t i = 0; i < std::size(names); ++i)
+        scope.Add({.impactCounter = static_cast<std::uint16_t>(i + 1), .name = names[i], .q = {40}});
+    Open();
+    auto position = [&](std::u16string_view name) {
+        const std::vector<std::u16string> now = Names();
+        return std::find(now.begin(), now.end(), name) - now.begin();
+    };
+    auto bernCounters = [&] {
+        std::vector<int> counters;
+        for (int i = 0; i < scope.Data().GetCount(); ++i)
+            if (scope.Data().GetName(i) == u"Bern") counters.push_back(scope.Data().Series(i).ImpactCounter);
+        return counters;
+    };
+    for (bool ascending : {true, false}) {
+        view->SortByColumn(Report::kColName);
+        QApplication::processEvents();
+        const auto zug = position(u"Zug");
+        const auto ue = position(u"\u00DCberlingen");
+        const auto ulm = position(u"Ulm");
+        // The umlaut goes with its letter, not after the Z.
+        EXPECT_EQ(1, std::abs(ue - ulm)) << ascending;
+        EXPECT_EQ(ascending, ue < zug);
+        EXPECT_EQ(ascending, position(u"Aarau") < position(u"\u00E4rger"));
+        EXPECT_EQ(ascending, position(u"\u00E4rger") < position(u"Bern"));
+        EXPECT_EQ(bernCounters(), (std::vector<int>{3, 5})) << ascending;
+    }
+}
+
+TEST_F(SeriesTable, UpAndDownGoFromSeriesToSeriesAlsoPastOpenDetailAreas) {
+    for (int i = 0; i < 4; ++i)
+        scope.Add({.impactCounter = static_cast<std::uint16_t>(i + 1),
+                   .q = Readings(5),
+                   .expanded = i < 2 ? std::uint8_t{1} : std::uint8_t{0}});
+    Open();
+    ASSERT_GT(Grid().RowHeight(CSeriesView::DetailRow(0)), 0);
+    Grid().setFocus();
+    Grid().setCurrentIndex(Grid().GridModel()->index(CSeriesView::MainRow(0), 2));
+    auto currentSeries = [&] { return Grid().currentIndex().row() / 2; };
+    auto selected = [&] {
+        std::vector<int> out;
+        const auto flags = view->SelectedSeries(false);
+        for (int i = 0; i < static_cast<int>(flags.size()); ++i)
+            if (flags[static_cast<std::size_t>(i)]) out.push_back(i);
+        return out;
+    };
+    QTest::keyClick(&Grid(), Qt::Key_Down);
+    EXPECT_EQ(1, currentSeries());
+    EXPECT_EQ(0, Grid().currentIndex().row() % 2);
+    EXPECT_EQ(selected(), (std::vector<int>{1}));
+    QTest::keyClick(&Grid(), Qt::Key_Down);
+    EXPECT_EQ(2, currentSeries());
+    QTest::keyClick(&Grid(), Qt::Key_Down);
+    EXPECT_EQ(3, currentSeries());
+    QTest::keyClick(&Grid(), Qt::Key_Down);
+    EXPECT_EQ(3, currentSeries());  // the last one stays
+    for (int expected : {2, 1, 0, 0}) {
+        QTest::keyClick(&Grid(), Qt::Key_Up);
+        EXPECT_EQ(expected, currentSeries());
+    }
+    EXPECT_EQ(selected(), (std::vector<int>{0}));
+}
+
 TEST_F(SeriesTable, TheUnitChooserChangesOnlyWhatASeriesCanShow) {
     scope.Add({.mode = kModeSingle, .unit = kUnitQ, .q = {40}});
     scope.Add({.q = {40, 41}});
