@@ -1,9 +1,14 @@
 #include "views/TabPage.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
 #include <QTextDocument>
+
+#include "doc/HammerDoc.h"
+#include "tools/dialogs/PrintTarget.h"
 
 CTabPage::CTabPage(SViewContext context, QWidget* parent) : QWidget(parent), m_ctx(context) {}
 
@@ -14,8 +19,15 @@ void CTabPage::OnDocChanged(int index) {
 
 void CTabPage::PrintTable(const QString& title, const QString& exportText) {
     QPrinter printer(QPrinter::HighResolution);
+    PrintTarget::Prepare(printer, PrintTarget::SuggestedPdfFile(m_ctx.doc.GetPath()),
+                         PrintTarget::InstalledPrinters());
     QPrintDialog dialog(&printer, this);
+    dialog.setOptions(PrintTarget::DialogOptions(false));
     if (dialog.exec() != QDialog::Accepted) return;
+    if (!PrintTableTo(printer, title, exportText)) PrintTarget::ReportFailure(printer, m_ctx.prompt);
+}
+
+bool CTabPage::PrintTableTo(QPrinter& printer, const QString& title, const QString& exportText) {
     QString html = QStringLiteral("<h3>%1</h3><table border=\"1\" cellspacing=\"0\" cellpadding=\"2\">")
                        .arg(title.toHtmlEscaped());
     const QStringList lines = QString(exportText)
@@ -30,5 +42,22 @@ void CTabPage::PrintTable(const QString& title, const QString& exportText) {
     html += QStringLiteral("</table>");
     QTextDocument document;
     document.setHtml(html);
-    document.print(&printer);
+    // The pages are drawn here rather than by QTextDocument::print, which
+    // does not say when the printer refused the job.
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    document.documentLayout()->setPaintDevice(&printer);
+    const QRectF page(QPointF(0, 0), printer.pageLayout().paintRectPixels(printer.resolution()).size());
+    document.setPageSize(page.size());
+    for (int p = 0; p < document.pageCount(); ++p) {
+        if (p > 0 && !printer.newPage()) {
+            printer.abort();
+            return false;
+        }
+        painter.save();
+        painter.translate(0, -p * page.height());
+        document.drawContents(&painter, page.translated(0, p * page.height()));
+        painter.restore();
+    }
+    return painter.end();
 }

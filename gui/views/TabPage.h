@@ -8,6 +8,8 @@
 #include "doc/DocView.h"
 #include "views/ViewContext.h"
 
+class QPrinter;
+
 enum EPageRequest : int {
     kViewPrint = 1025,
     kViewCopy = 1026,
@@ -50,8 +52,13 @@ class CTabPage : public QWidget, public IDocView {
 
   protected:
     virtual void DocChanged(int index) = 0;
-    // Prints tab-separated lines (the export text) as a table.
+    // Prints tab-separated lines (the export text) as a table, after the print
+    // dialog; a job the printer refused is reported.
     void PrintTable(const QString& title, const QString& exportText);
+
+  public:
+    // The same without the dialog; false when the printer did not take the job.
+    static bool PrintTableTo(QPrinter& printer, const QString& title, const QString& exportText);
 
     SViewContext m_ctx;
 };

@@ -2,6 +2,7 @@
 // commands and the keyboard do to the table.
 #include <QAction>
 #include <QApplication>
+#include <QPrinter>
 #include <QTest>
 
 #include "GuiTestSupport.h"
@@ -12,6 +13,7 @@
 #include "ui/grid/GridView.h"
 #include "views/ChildView.h"
 #include "views/TabGrid.h"
+#include "views/TabPage.h"
 #include "views/TabSheet.h"
 #include "views/series/GridCellDetailGripper.h"
 #include "views/series/SeriesView.h"
@@ -112,6 +114,19 @@ TEST_F(CGuiTest, TheTitleMarksUnsavedChangesAndNamesTheProgramOnce) {
         1,
         shown().count(QStringLiteral("brelvantor"), Qt::CaseInsensitive) -
             QString::fromStdString(saved.string()).count(QStringLiteral("brelvantor"), Qt::CaseInsensitive));
+}
+
+// The summary's table print says whether the printer took the job.
+TEST_F(CGuiTest, TheSummaryPrintSaysWhetherThePrinterTookTheJob) {
+    auto print = [&](const fs::path& file) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(file.string()));
+        return CTabPage::PrintTableTo(printer, QStringLiteral("Summary"), QStringLiteral("a\tb\r\nc\td\r\n"));
+    };
+    EXPECT_FALSE(print(m_dir / "missing" / "summary.pdf"));
+    EXPECT_TRUE(print(m_dir / "summary.pdf"));
+    EXPECT_GT(fs::file_size(m_dir / "summary.pdf"), 0u);
 }
 
 }  // namespace

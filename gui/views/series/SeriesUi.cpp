@@ -6,6 +6,7 @@
 
 #include "tools/dialogs/CommentDlg.h"
 #include "tools/dialogs/DateTimeDlg.h"
+#include "tools/dialogs/PrintTarget.h"
 #include "tools/dialogs/SeriesNotAddedDlg.h"
 #include "tools/dialogs/SliderDlg.h"
 #include "views/series/ChooserIcons.h"
@@ -84,9 +85,7 @@ bool CQtSeriesUi::RunSeriesNotAdded(QWidget* owner) {
 
 std::optional<bool> CQtSeriesUi::RunPrintDialog(QWidget* owner, QPrinter& printer, bool selectionOffered) {
     QPrintDialog dialog(&printer, owner);
-    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintShowPageSize;
-    if (selectionOffered) options |= QAbstractPrintDialog::PrintSelection;
-    dialog.setOptions(options);
+    dialog.setOptions(PrintTarget::DialogOptions(selectionOffered));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.printRange() == QAbstractPrintDialog::Selection;
 }

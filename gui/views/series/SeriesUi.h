@@ -73,8 +73,8 @@ class ISeriesUi {
                                                       std::uint32_t dtFormat) = 0;
     // Whether the user ticked "Do not show this message again."
     virtual bool RunSeriesNotAdded(QWidget* owner) = 0;
-    // The print dialog (no page range, no printing to a file); nothing when
-    // cancelled, else whether only the selection is to be printed.
+    // The print dialog (no page range; a PDF file is one of the printers);
+    // nothing when cancelled, else whether only the selection is to be printed.
     virtual std::optional<bool> RunPrintDialog(QWidget* owner, QPrinter& printer, bool selectionOffered) = 0;
 };
 

@@ -90,8 +90,9 @@ class CSeriesView : public QWidget, public IDocView, private IGridRowSource, pri
     bool CreateOneSeries();
     QString ExportText() const;
     // Prints the whole table, or the selected rows only, with the header and
-    // footer texts; PrintWithDialog asks first.
-    void Print(QPrinter& printer, bool selectionOnly);
+    // footer texts; false when the printer did not take the job. PrintWithDialog
+    // asks first (a PDF file when no printer is installed) and reports a failure.
+    bool Print(QPrinter& printer, bool selectionOnly);
     void PrintWithDialog();
     void Refill(int scrollPosition);
 

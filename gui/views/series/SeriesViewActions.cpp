@@ -21,9 +21,10 @@
 #include "model/ModelTypes.h"
 #include "text/DateTimeFormat.h"
 #include "text/StringTable.h"
-#include "ui/grid/GridView.h"
+#include "tools/dialogs/PrintTarget.h"
 #include "ui/LocalTime.h"
 #include "ui/WaitCursor.h"
+#include "ui/grid/GridView.h"
 #include "views/series/ColorScheme.h"
 #include "views/series/GridCellDetailGripper.h"
 #include "views/series/SeriesChoosers.h"
@@ -138,7 +139,7 @@ void CSeriesView::CopyPicture() {
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
-void CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
+bool CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
     std::vector<int> rows;
     const std::vector<char> selected = m_grid->SelectedRowMask();
     for (int r = 0; r < m_grid->GridModel()->RowCount(); ++r)
@@ -146,7 +147,7 @@ void CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
             rows.push_back(r);
     printer.setDocName(SeriesText::Get(57344));
     QPainter painter;
-    if (!painter.begin(&printer)) return;
+    if (!painter.begin(&printer)) return false;
 
     // The table at its size on screen: a pixel of 1/96 inch.
     const double scale = printer.resolution() / 96.0;
@@ -198,7 +199,7 @@ void CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
         for (const auto& [first, past] : columnGroups) {
             if (number > 0 && !printer.newPage()) {
                 printer.abort();
-                return;
+                return false;
             }
             ++number;
             painter.save();
@@ -230,13 +231,16 @@ void CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
             painter.restore();
         }
     }
-    painter.end();
+    return painter.end();
 }
 
 void CSeriesView::PrintWithDialog() {
     QPrinter printer(QPrinter::HighResolution);
+    PrintTarget::Prepare(printer, PrintTarget::SuggestedPdfFile(m_doc.GetPath()),
+                         PrintTarget::InstalledPrinters());
     const auto selectionOnly = m_ui->RunPrintDialog(this, printer, HasSelection());
-    if (selectionOnly) Print(printer, *selectionOnly);
+    // A job that went nowhere is said; the dialog closing is no sign of it.
+    if (selectionOnly && !Print(printer, *selectionOnly)) PrintTarget::ReportFailure(printer, m_doc.Prompt());
 }
 
 // --- Sorting ---------------------------------------------------------------------------------------

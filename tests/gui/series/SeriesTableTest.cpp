@@ -11,6 +11,7 @@
 #include <QTest>
 
 #include "SeriesTestSupport.h"
+#include "tools/dialogs/PrintTarget.h"
 #include "ui/grid/GridCellBar.h"
 #include "ui/grid/GridView.h"
 #include "views/series/ColorScheme.h"
@@ -870,6 +871,49 @@ TEST_F(SeriesTable, PrintingSpreadsTheRowsOverPagesAndCanKeepToTheSelection) {
     view->PageRequest(CSeriesView::kPrint);
     EXPECT_EQ(1, ui.printDialogs);
     EXPECT_TRUE(ui.printSelectionOffered);
+}
+
+// A job the printer does not take is said, with where it was to go; one that
+// went through says nothing.
+TEST_F(SeriesTable, APrintThatWentNowhereIsReported) {
+    scope.Add({.q = Readings(8)});
+    Open();
+    fs::path target = scope.Dir() / "no-such-folder" / "table.pdf";
+    ui.onPrintDialog = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(target.string()));
+    };
+    ui.printAnswers = {false};
+    view->PageRequest(CSeriesView::kPrint);
+    ASSERT_EQ(scope.prompt.ShownIds(), (std::vector<unsigned>{PrintTarget::kIdPdfNotWritten}));
+    EXPECT_NE(std::u16string::npos, scope.prompt.shown[0].text.find(target.u16string()));
+    EXPECT_FALSE(fs::exists(target));
+
+    target = scope.Dir() / "table.pdf";
+    ui.printAnswers = {false};
+    view->PageRequest(CSeriesView::kPrint);
+    EXPECT_EQ(1u, scope.prompt.shown.size());
+    EXPECT_GE(PdfPages(QString::fromStdString(target.string())), 1);
+}
+
+// Without a printer installed the dialog starts at a PDF file named after the
+// project, and every dialog offers one.
+TEST(PrintTarget, WithoutAPrinterTheDialogStartsAtAPdfFile) {
+    QPrinter none;
+    PrintTarget::Prepare(none, QStringLiteral("/data/site.pdf"), {});
+    EXPECT_EQ(QPrinter::PdfFormat, none.outputFormat());
+    EXPECT_EQ(QStringLiteral("/data/site.pdf"), none.outputFileName());
+    QPrinter office;
+    const QPrinter::OutputFormat before = office.outputFormat();
+    PrintTarget::Prepare(office, QStringLiteral("/data/site.pdf"), {QStringLiteral("office")});
+    EXPECT_EQ(before, office.outputFormat());
+    EXPECT_TRUE(office.outputFileName().isEmpty());
+
+    EXPECT_EQ(QStringLiteral("/data/site.pdf"), PrintTarget::SuggestedPdfFile("/data/site.zvh"));
+    EXPECT_TRUE(PrintTarget::SuggestedPdfFile({}).endsWith(QStringLiteral("/Brelvantor.pdf")));
+    EXPECT_TRUE(PrintTarget::DialogOptions(false).testFlag(QAbstractPrintDialog::PrintToFile));
+    EXPECT_FALSE(PrintTarget::DialogOptions(false).testFlag(QAbstractPrintDialog::PrintSelection));
+    EXPECT_TRUE(PrintTarget::DialogOptions(true).testFlag(QAbstractPrintDialog::PrintSelection));
 }
 
 }  // namespace

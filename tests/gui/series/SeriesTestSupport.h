@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -127,6 +128,7 @@ class CScriptedUi : public ISeriesUi {
     std::deque<std::optional<bool>> printAnswers;  // nothing: cancelled
     int printDialogs = 0;
     bool printSelectionOffered = false;
+    std::function<void(QPrinter&)> onPrintDialog;  // the user's choices in the dialog
 
     int RunChooserMenu(QWidget*, EChooserStrip strip, const std::vector<TChooserItem>& items,
                        const TChooserPlacement& where) override {
@@ -153,9 +155,10 @@ class CScriptedUi : public ISeriesUi {
         ++notAddedShown;
         return doNotShowAgain;
     }
-    std::optional<bool> RunPrintDialog(QWidget*, QPrinter&, bool selectionOffered) override {
+    std::optional<bool> RunPrintDialog(QWidget*, QPrinter& printer, bool selectionOffered) override {
         ++printDialogs;
         printSelectionOffered = selectionOffered;
+        if (onPrintDialog) onPrintDialog(printer);
         return Next(printAnswers, std::optional<bool>());
     }
 
