@@ -520,15 +520,20 @@ int CSeriesDetailPainter::Layout(int cellWidth) {
     };
     const int h = kDiagramHeight;
 
+    // The settings may be wider than the statistics (long values, longer
+    // languages): a column of both is as wide as the wider, or the values at
+    // its right end are cut at the cell's edge.
+    const QSize s = measure([&] { return Statistics(0, 0); });
+    const QSize t = measure([&] { return Settings(0, 0); });
+    const int column = std::max(s.width(), t.width());
     if (n <= 25) {
-        const QSize s = measure([&] { return Statistics(0, 0); });
         const QSize l = measure([&] { return ValuesList(0, 0, h); });
-        const int dw = std::max(0, w - l.width() - s.width());
+        const int dw = std::max(0, w - l.width() - column);
         Diagram(0, 0, dw, h);
         ValuesList(dw, 0, h);
         const int sx = dw + l.width();
         Statistics(sx, 0);
-        const QSize t = Settings(sx, s.height());
+        Settings(sx, s.height());
         const QSize c = Comment(sx, s.height() + t.height(), w - dw - l.width());
         return std::max(h, s.height() + t.height() + c.height());
     }
@@ -537,14 +542,20 @@ int CSeriesDetailPainter::Layout(int cellWidth) {
         const int dw = std::max(0, w - l.width());
         Diagram(0, 0, dw, h);
         ValuesList(dw, 0, h);
-        const QSize s = Statistics(0, h);
-        const QSize t = Settings(s.width(), h);
-        const QSize c = Comment(s.width() + t.width(), h, std::max(0, w - s.width() - t.width()));
-        return h + std::max({s.height(), t.height(), c.height()});
+        Statistics(0, h);
+        // The comment needs room for its title and a few words beside them.
+        const int commentWidth = std::max(TextWidth(Get(59443), true) + 2 * kMargin, 150);
+        if (s.width() + t.width() + commentWidth <= w) {
+            Settings(s.width(), h);
+            const QSize c = Comment(s.width() + t.width(), h, std::max(0, w - s.width() - t.width()));
+            return h + std::max({s.height(), t.height(), c.height()});
+        }
+        // Not side by side in this width: the settings below the statistics.
+        Settings(0, h + s.height());
+        const QSize c = Comment(column, h, std::max(0, w - column));
+        return h + std::max(s.height() + t.height(), c.height());
     }
 
-    const QSize s = measure([&] { return Statistics(0, 0); });
-    const QSize t = measure([&] { return Settings(0, 0); });
     int listHeight = 210;
     QSize l = measure([&] { return ValuesList(0, 0, listHeight); });
     const bool stacked = l.width() + s.width() + t.width() > w;
@@ -553,7 +564,7 @@ int CSeriesDetailPainter::Layout(int cellWidth) {
         l = measure([&] { return ValuesList(0, 0, listHeight); });
         // A taller list has fewer columns; one column is as narrow as it gets.
         const int oneColumn = 2 * kMargin + m_lineHeight + n * m_valueHeight;
-        while (l.width() + s.width() > w && listHeight < oneColumn) {
+        while (l.width() + column > w && listHeight < oneColumn) {
             listHeight += 20;
             l = measure([&] { return ValuesList(0, 0, listHeight); });
         }

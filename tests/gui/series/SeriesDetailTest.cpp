@@ -8,6 +8,8 @@
 #include <QTest>
 
 #include "SeriesTestSupport.h"
+#include "text/LanguageModule.h"
+#include "text/StringTable.h"
 #include "ui/grid/GridView.h"
 #include "views/series/ColorScheme.h"
 #include "views/series/GridCellSeries.h"
@@ -130,6 +132,60 @@ TEST_F(SeriesDetail, TheLayoutFollowsTheReadingCount) {
         EXPECT_EQ(cell.RequiredHeight(), Grid().RowHeight(1)) << c.readings;
         EXPECT_GE(cell.RequiredHeight(), 321) << c.readings;
     }
+}
+
+// Every block stays inside the cell, whatever the texts: nothing is drawn
+// past its right edge, in English or in the longer German texts, for each of
+// the three layouts.
+TEST_F(SeriesDetail, EveryValueStaysInsideTheCell) {
+    const auto german =
+        Text::CLanguageModule::Load(fs::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng");
+    ASSERT_TRUE(german.module);
+    struct SCase {
+        int readings;
+        int width;
+        bool inGerman;
+    };
+    std::vector<SCase> cases;
+    for (int readings : {12, 40, 80})
+        for (int width : {800, 1000})
+            for (bool inGerman : {false, true}) cases.push_back({readings, width, inGerman});
+    for (const SCase& c : cases) {
+        Text::SetLanguageOverrides(c.inGerman ? german.module->Texts() : nullptr);
+        scope.Data().Clear();
+        // An invalid series (long statistics values) with long settings values.
+        scope.Add({.mode = kModeMeanASTM,
+                   .q = Readings(c.readings, 20, 3.5),
+                   .serial = u"TB-N-20431-WEST-PILLAR-0042",
+                   .comment = u"North face",
+                   .expanded = 1});
+        Open();
+        CGridCellSeries* cell = view->DetailCell(0);
+        ASSERT_NE(nullptr, cell);
+        // Drawn into a picture wider than the cell: whatever lies right of it was cut.
+        const int spare = 500;
+        QImage picture(c.width + spare, 1000, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        {
+            QPainter painter(&picture);
+            TCellDrawState state;
+            state.offscreen = true;
+            state.font = Grid().font();
+            state.defaultText = CColorScheme::TableText();
+            cell->Draw(painter, QRect(0, 0, c.width, 1000), state);
+        }
+        int rightmost = -1;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = c.width; x < picture.width(); ++x)
+                if (picture.pixel(x, y) != qRgb(255, 255, 255)) rightmost = std::max(rightmost, x);
+        EXPECT_EQ(-1, rightmost) << c.readings << " readings, " << c.width << " wide, "
+                                 << (c.inGerman ? "German" : "English");
+        for (const auto& e : cell->Areas().Entries()) {
+            if (!e.inUse) continue;
+            EXPECT_LE(e.rect.right(), c.width) << c.readings << " area " << e.id;
+        }
+    }
+    Text::SetLanguageOverrides(nullptr);
 }
 
 TEST_F(SeriesDetail, StatisticsTexts) {

@@ -15,6 +15,8 @@
 
 #include "SeriesTestSupport.h"
 #include "model/CurveStore.h"
+#include "text/LanguageModule.h"
+#include "text/StringTable.h"
 #include "tools/dialogs/CommentDlg.h"
 #include "tools/dialogs/DateTimeDlg.h"
 #include "tools/dialogs/SeriesNotAddedDlg.h"
@@ -159,21 +161,32 @@ int main(int argc, char** argv) {
         {"series-expanded-26-to-50.png", 36, u"Grid of 6 x 6 impacts."},
         {"series-expanded-over-50.png", 80, u""},
     };
-    for (const SLayout& l : layouts) {
-        CDocScope scope;
-        scope.Add({.impactCounter = 201, .name = u"Wall above", .q = Readings(10, 40, 1)});
-        scope.Add({.impactCounter = 202,
-                   .name = u"Expanded series",
-                   .mode = kModeMedianEN,
-                   .q = Readings(l.readings, 30, 1.5),
-                   .serial = u"TB-N-20431",
-                   .comment = l.comment,
-                   .expanded = 1});
-        scope.Add({.impactCounter = 203, .name = u"Wall below", .q = Readings(10, 42, 1)});
-        auto view =
-            OpenView(scope, false, QSize(1700, l.readings > 50 ? 760 : (l.readings > 25 ? 620 : 520)));
-        Save(*view, l.file);
+    // Each layout in English, then in German in a narrower window, with the
+    // settings' and the statistics' longer texts.
+    const auto german =
+        Text::CLanguageModule::Load(fs::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng");
+    for (bool inGerman : {false, true}) {
+        if (inGerman && !german.module) break;
+        Text::SetLanguageOverrides(inGerman ? german.module->Texts() : nullptr);
+        for (const SLayout& l : layouts) {
+            CDocScope scope;
+            scope.Add({.impactCounter = 201, .name = u"Wall above", .q = Readings(10, 40, 1)});
+            scope.Add({.impactCounter = 202,
+                       .name = u"Expanded series",
+                       .mode = kModeMedianEN,
+                       .q = Readings(l.readings, 30, 1.5),
+                       .serial = u"TB-N-20431",
+                       .comment = l.comment,
+                       .expanded = 1});
+            scope.Add({.impactCounter = 203, .name = u"Wall below", .q = Readings(10, 42, 1)});
+            const int height = l.readings > 50 ? 760 : (l.readings > 25 ? 620 : 520);
+            auto view = OpenView(scope, false, QSize(inGerman ? 1250 : 1700, height));
+            std::string file = l.file;
+            if (inGerman) file.insert(file.size() - 4, "-de");
+            Save(*view, file.c_str());
+        }
     }
+    Text::SetLanguageOverrides(nullptr);
     {
         CDocScope scope;
         FillSite(scope);
