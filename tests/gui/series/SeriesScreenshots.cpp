@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
         {"series-expanded-26-to-50.png", 36, u"Grid of 6 x 6 impacts."},
         {"series-expanded-over-50.png", 80, u""},
     };
-    // Each layout in English, then in German in a narrower window, with the
+    // Each layout in English, then in German, with the
     // settings' and the statistics' longer texts.
     const auto german =
         Text::CLanguageModule::Load(fs::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng");
@@ -180,7 +180,7 @@ int main(int argc, char** argv) {
                        .expanded = 1});
             scope.Add({.impactCounter = 203, .name = u"Wall below", .q = Readings(10, 42, 1)});
             const int height = l.readings > 50 ? 760 : (l.readings > 25 ? 620 : 520);
-            auto view = OpenView(scope, false, QSize(inGerman ? 1250 : 1700, height));
+            auto view = OpenView(scope, false, QSize(1700, height));
             std::string file = l.file;
             if (inGerman) file.insert(file.size() - 4, "-de");
             Save(*view, file.c_str());
