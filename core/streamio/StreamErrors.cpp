@@ -128,6 +128,30 @@ std::string DescribeError(std::int32_t code) {
             return "input/output error";
         case kErrTimeout:
             return "timed out";
+        case 10048:
+            return "the address is already in use";
+        case 10049:
+            return "the address is not available";
+        case 10051:
+            return "the network cannot be reached";
+        case 10052:
+            return "the network dropped the connection";
+        case 10053:
+            return "the connection was aborted";
+        case 10054:
+            return "the connection was reset by the other end";
+        case 10057:
+            return "not connected";
+        case 10060:
+            return "the connection attempt timed out";
+        case 10061:
+            return "the connection was refused";
+        case 10065:
+            return "the host cannot be reached";
+        case 10092:
+            return "the socket library is not available";
+        case 11001:
+            return "the host name is not known";
         case kErrCannotResolveName:
             return "too many symbolic links";
         case kErrSerialUnavailable:

@@ -7,6 +7,7 @@
 #include "streamio/FileException.h"
 #include "streamio/FileStream.h"
 #include "streamio/IoStream.h"
+#include "streamio/IpStream.h"
 #include "streamio/RamDisk.h"
 #include "streamio/RamStream.h"
 #include "streamio/StreamErrors.h"
@@ -64,8 +65,8 @@ std::unique_ptr<CIoStream> CreateStream(const std::string& name, std::uint32_t f
     std::unique_ptr<CIoStream> stream;
     if (CRamDisk::HasPrefix(name)) {
         stream = std::make_unique<CRamStream>();
-    } else if (StartsWithNoCase(name, "IP:")) {
-        throw CFileException(kErrIpUnavailable, name);
+    } else if (IsIpName(name)) {
+        stream = std::make_unique<CIpStream>();
     } else {
         stream = std::make_unique<CFileStream>();
     }

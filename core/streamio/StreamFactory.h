@@ -2,7 +2,7 @@
 // Streams by name:
 //   "COM" + 1 to 3 digits + ":" with a port from 1 to 256 (any letter case)
 //                             -> the serial transport (plugged in, see below)
-//   a name beginning "IP:"    -> the IP transport, which this program never opens
+//   a name beginning "IP:"    -> the IP transport (TCP, or UDP with kOpenUdp)
 //   a name beginning "RAM:"   -> a file of the in-memory disk
 //   anything else             -> a file of the file system
 // The stream comes back open; every failure raises a CFileException.
