@@ -38,7 +38,7 @@ constexpr SOption kPortOption{"port", 'p', true};
 
 int BadPort(const char* command, const std::string& port) {
     return UsageError(command,
-                      "--port takes a port number from 1 to 9999 or a device path, not '" + port + "'");
+                      "--port takes a port number from 1 to 9999, a device path or IP:host:port, not '" + port + "'");
 }
 
 // Connects, turning a port text that is neither number nor path into a usage error.
@@ -118,7 +118,7 @@ int CmdIdentify(CCliApp& app, Args args) {
         "hardware revision and signature, and the port it answered on.\n"
         "\n"
         "Options:\n"
-        "  -p, --port P   port number or device path (default: scan for the first hammer)\n";
+        "  -p, --port P   port number, device path or IP:host:port (default: scan)\n";
     static const SOption options[] = {kPortOption};
     CArgParser parser;
     int exit = 0;
@@ -148,7 +148,7 @@ int CmdDownload(CCliApp& app, Args args) {
         "\n"
         "Options:\n"
         "  -o, --output PROJECT  the project file (.zvh) to write\n"
-        "  -p, --port P          port number or device path (default: scan)\n"
+        "  -p, --port P          port number, device path or IP:host:port (default: scan)\n"
         "      --export FILE     also write the table export text (UTF-16) of the series\n"
         "      --energy          with the energy column in the export\n"
         "      --raw FILE        keep the download reply bytes as they came, for support\n"
@@ -255,7 +255,7 @@ int CmdDeleteAll(CCliApp& app, Args args) {
         "they cannot be brought back.\n"
         "\n"
         "Options:\n"
-        "  -p, --port P   port number or device path (default: scan)\n"
+        "  -p, --port P   port number, device path or IP:host:port (default: scan)\n"
         "  -y, --yes      delete without asking\n";
     static const SOption options[] = {kPortOption, {"yes", 'y', false}};
     CArgParser parser;

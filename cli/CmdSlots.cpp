@@ -34,7 +34,7 @@ const std::string kSlotsHelp =
     "The slots are shown again after every upload or clear.\n"
     "\n"
     "Options:\n"
-    "  -p, --port P        port number or device path (default: scan)\n"
+    "  -p, --port P        port number, device path or IP:host:port (default: scan)\n"
     "      --slot Cn       the slot to upload into\n"
     "  -y, --yes           replace or empty without asking\n";
 

@@ -31,7 +31,7 @@ const std::string kStatsHelp =
     "hammer holds it afterwards.\n"
     "\n"
     "Options:\n"
-    "  -p, --port P       port number or device path (default: scan)\n"
+    "  -p, --port P       port number, device path or IP:host:port (default: scan)\n"
     "      --method M     mean, or median (\"Median only\")\n"
     "      --min N        minimum number of impacts\n"
     "      --max N        maximum number of impacts\n"

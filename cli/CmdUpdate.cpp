@@ -71,7 +71,7 @@ const std::string kFirmwareHelp =
     "after many of them in a row a reminder is shown.\n"
     "\n"
     "Options:\n"
-    "  -p, --port P   port number or device path (default: scan)\n"
+    "  -p, --port P   port number, device path or IP:host:port (default: scan)\n"
     "      --json     print the result as JSON: device_code, installed, firmware, os\n"
     "\n" +
     kServerHelp;

@@ -10,6 +10,7 @@
 #include "device/PortTable.h"
 #include "streamio/FileException.h"
 #include "streamio/IoStream.h"
+#include "streamio/IpStream.h"
 #include "streamio/Rs232Stream.h"
 #include "text/Encoding.h"
 #include "text/StringTable.h"
@@ -74,6 +75,12 @@ int CHammerLink::Connect(const std::optional<std::string>& port) {
         }
         return ConnectPort(number, *path, table.DisplayName(number));
     }
+    // "IP:host:port": a hammer behind a network bridge, named directly.
+    if (StreamIO::IsIpName(*port)) {
+        if (!StreamIO::ParseIpName(*port)) return kExitUsage;
+        const std::optional<unsigned> number = table.NumberOf(*port);
+        return ConnectPort(number.value_or(0), *port, number ? table.DisplayName(*number) : *port);
+    }
     if (port->find('/') == std::string::npos) return kExitUsage;
     const std::optional<unsigned> number = table.NumberOf(*port);
     return ConnectPort(number.value_or(0), *port, number ? table.DisplayName(*number) : *port);
@@ -81,13 +88,20 @@ int CHammerLink::Connect(const std::optional<std::string>& port) {
 
 int CHammerLink::ConnectPort(unsigned number, const std::string& path, const std::string& shown) {
     auto hammer = NewHammer();
-    auto stream = std::make_unique<StreamIO::CRs232Stream>();
+    std::unique_ptr<StreamIO::CIoStream> stream;
     bool open = false;
     Device::SPortOpenFailure failure{path};
     try {
         constexpr std::uint32_t mode = StreamIO::kOpenRead | StreamIO::kOpenWrite;
-        open = number != 0 ? stream->OpenPort(number, mode, &hammer->GetSerialSettings(), path)
-                           : stream->OpenPath(path, mode, &hammer->GetSerialSettings());
+        if (StreamIO::IsIpName(path)) {
+            stream = std::make_unique<StreamIO::CIpStream>();
+            open = stream->Open(path, mode);
+        } else {
+            auto serial = std::make_unique<StreamIO::CRs232Stream>();
+            open = number != 0 ? serial->OpenPort(number, mode, &hammer->GetSerialSettings(), path)
+                               : serial->OpenPath(path, mode, &hammer->GetSerialSettings());
+            stream = std::move(serial);
+        }
         if (!open) failure.Code = stream->GetLastError();
     } catch (const StreamIO::CFileException& e) {
         open = false;

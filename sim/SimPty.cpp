@@ -1,7 +1,11 @@
 #include "SimPty.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -45,8 +49,36 @@ CSimPty::~CSimPty() {
     Close();
 }
 
+bool CSimPty::OpenTcp(std::string& error) {
+    const std::string& address = m_Options.TcpAddress;
+    const std::size_t colon = address.rfind(':');
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    const std::string host = colon == std::string::npos ? "127.0.0.1" : address.substr(0, colon);
+    const std::string port = colon == std::string::npos ? address : address.substr(colon + 1);
+    char* end = nullptr;
+    const unsigned long number = std::strtoul(port.c_str(), &end, 10);
+    if (port.empty() || *end != '\0' || number > 65535 || ::inet_pton(AF_INET, host.c_str(), &sa.sin_addr) != 1) {
+        error = "--tcp takes HOST:PORT with a dotted address, not " + address;
+        return false;
+    }
+    sa.sin_port = htons(static_cast<std::uint16_t>(number));
+    m_Listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(m_Listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    socklen_t len = sizeof sa;
+    if (m_Listener < 0 || ::bind(m_Listener, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0 ||
+        ::listen(m_Listener, 1) != 0 || ::getsockname(m_Listener, reinterpret_cast<sockaddr*>(&sa), &len) != 0) {
+        error = "cannot listen on " + address + ": " + std::strerror(errno);
+        Close();
+        return false;
+    }
+    m_SlavePath = "IP:" + host + ":" + std::to_string(ntohs(sa.sin_port));
+    return true;
+}
+
 bool CSimPty::Open(std::string& error) {
-    if (m_Master >= 0) return true;
+    if (m_Master >= 0 || m_Listener >= 0) return true;
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
         error = std::string("pipe: ") + std::strerror(errno);
@@ -54,6 +86,7 @@ bool CSimPty::Open(std::string& error) {
     }
     m_WakeRead = pipeFds[0];
     m_WakeWrite = pipeFds[1];
+    if (Tcp()) return OpenTcp(error);
     m_Master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_Master < 0 || ::grantpt(m_Master) != 0 || ::unlockpt(m_Master) != 0) {
         error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
@@ -108,7 +141,7 @@ void CSimPty::Close() {
         }
         m_Linked = false;
     }
-    for (int* fd : {&m_Master, &m_WakeRead, &m_WakeWrite}) {
+    for (int* fd : {&m_Master, &m_Listener, &m_WakeRead, &m_WakeWrite}) {
         if (*fd >= 0) ::close(*fd);
         *fd = -1;
     }
@@ -137,7 +170,7 @@ void CSimPty::Stop() {
 }
 
 void CSimPty::Run() {
-    if (m_Master < 0) return;
+    if (m_Master < 0 && m_Listener < 0) return;
     if (m_Options.Verbose) {
         m_Hammer.SetRequestObserver([](const SSimRequest& r) {
             std::string line;
@@ -171,7 +204,8 @@ void CSimPty::Run() {
     Clock::time_point pauseUntil{};
     Clock::time_point nextByteAt = Clock::now();  // pacing: when the next byte may leave
     Clock::time_point lastInput = Clock::now();
-    bool hungUp = false;
+    // A TCP line starts without a peer: it waits for the program to connect.
+    bool hungUp = Tcp();
     const std::uint32_t rate = m_Options.LineRate;
     // Paced output leaves in slices of about 10 ms, which a serial line's
     // receive queue would deliver just as unevenly.
@@ -219,6 +253,10 @@ void CSimPty::Run() {
         if (!hungUp) {
             fds[1].events = static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0));
             count = 2;
+        } else if (Tcp()) {
+            fds[1] = {m_Listener, POLLIN, 0};
+            count = 2;
+            timeout = -1;
         }
         const int ready = ::poll(fds, count, timeout);
         if (ready < 0 && errno != EINTR) break;
@@ -229,6 +267,19 @@ void CSimPty::Run() {
         }
         if (m_Stop.load()) break;
 
+        if (hungUp && Tcp()) {
+            if (ready > 0 && (fds[1].revents & POLLIN)) {
+                const int peer = ::accept4(m_Listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                if (peer >= 0) {
+                    const int on = 1;
+                    ::setsockopt(peer, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+                    m_Master = peer;
+                    hungUp = false;
+                    lastInput = Clock::now();
+                }
+            }
+            continue;
+        }
         if (hungUp) {
             // Is somebody there again?
             pollfd probe{m_Master, POLLIN, 0};
@@ -247,7 +298,7 @@ void CSimPty::Run() {
                 m_Hammer.Receive(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
                                  produced);
                 enqueue(true);
-            } else if (n < 0 && errno == EIO) {
+            } else if ((n < 0 && errno == EIO) || (n == 0 && Tcp())) {
                 hungUp = true;
             }
         } else if (rev & (POLLHUP | POLLERR)) {
@@ -260,6 +311,11 @@ void CSimPty::Run() {
             sentOfFront = 0;
             pausing = false;
             m_Hammer.OnHangUp();
+            if (Tcp()) {
+                // The peer is gone for good: the next one connects anew.
+                ::close(m_Master);
+                m_Master = -1;
+            }
             continue;
         }
 

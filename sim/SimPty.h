@@ -21,6 +21,9 @@ class CSimPty {
         std::string LinkPath;
         // Each request is described on standard error.
         bool Verbose = false;
+        // "HOST:PORT": serve on TCP instead of a pseudo-terminal, as a hammer
+        // behind a serial-to-network bridge; port 0 lets the system choose.
+        std::string TcpAddress;
     };
 
     CSimPty(CSimHammer& hammer, SOptions options);
@@ -28,8 +31,10 @@ class CSimPty {
     CSimPty(const CSimPty&) = delete;
     CSimPty& operator=(const CSimPty&) = delete;
 
-    // Creates the pty in raw mode and the link; false with a message on failure.
+    // Creates the pty in raw mode and the link (or the listening socket);
+    // false with a message on failure.
     bool Open(std::string& error);
+    // The pty's path, or "IP:host:port" of the TCP line.
     const std::string& SlavePath() const { return m_SlavePath; }
 
     // Serves until RequestStop. Open must have succeeded.
@@ -46,10 +51,13 @@ class CSimPty {
 
   private:
     void Close();
+    bool OpenTcp(std::string& error);
+    bool Tcp() const { return !m_Options.TcpAddress.empty(); }
 
     CSimHammer& m_Hammer;
     SOptions m_Options;
-    int m_Master = -1;
+    int m_Master = -1;    // the pty master, or the connected TCP peer
+    int m_Listener = -1;  // TCP only
     int m_WakeRead = -1;
     int m_WakeWrite = -1;
     std::string m_SlavePath;

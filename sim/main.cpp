@@ -36,6 +36,9 @@ void PrintHelp() {
         "  --dump FILE        write the state back as JSON on exit, with what the hammer\n"
         "                     was sent: clock, curve slots, statistics, deletions, link-off\n"
         "  --link PATH        make PATH a symbolic link to the terminal (removed on exit)\n"
+        "  --tcp HOST:PORT    serve on TCP instead of a terminal, as a hammer behind a\n"
+        "                     serial-to-network bridge (port 0: any free port); the\n"
+        "                     line printed is then IP:HOST:PORT\n"
         "  --line-rate N      send at most N bytes per second (3840 is a 38400 baud line);\n"
         "                     default: as fast as the terminal takes them\n"
         "  --fault KIND[=N]   inject a fault (repeatable):\n"
@@ -82,6 +85,8 @@ int main(int argc, char** argv) {
             if (!value(statePath)) return Usage("--state needs a file");
         } else if (arg == "--dump") {
             if (!value(dumpPath)) return Usage("--dump needs a file");
+        } else if (arg == "--tcp") {
+            if (!value(options.TcpAddress)) return Usage("--tcp needs HOST:PORT");
         } else if (arg == "--link") {
             if (!value(options.LinkPath)) return Usage("--link needs a path");
         } else if (arg == "--format") {

@@ -21,6 +21,7 @@
 #include "device/ZvDevice.h"
 #include "streamio/FileException.h"
 #include "streamio/IoStream.h"
+#include "streamio/IpStream.h"
 #include "streamio/Rs232Stream.h"
 #include "streamio/StreamFactory.h"
 #include "text/Encoding.h"
@@ -79,7 +80,7 @@ struct SProbe {
     std::exception_ptr Error;  // what the probe raised (out of memory); raised again by the search
 
     // Guarded by the search's lock.
-    StreamIO::CRs232Stream* Live = nullptr;  // the stream while the probe may wait on it
+    StreamIO::CIoStream* Live = nullptr;  // the stream while the probe may wait on it
     bool Cancelled = false;
     bool Done = false;
 };
@@ -261,7 +262,13 @@ class CSearch {
     // Runs on a probe thread (or on the search's own for a single port): uses
     // only the probe's own device and stream.
     void RunProbe(SProbe& probe) {
-        auto stream = std::make_unique<StreamIO::CRs232Stream>();
+        // A port table entry may name a hammer behind a network bridge.
+        const bool overIp = probe.Path && StreamIO::IsIpName(*probe.Path);
+        std::unique_ptr<StreamIO::CIoStream> stream;
+        if (overIp)
+            stream = std::make_unique<StreamIO::CIpStream>();
+        else
+            stream = std::make_unique<StreamIO::CRs232Stream>();
         // Streams stay alive until the probe has let go of them (an Interrupt
         // may be on its way); a stream the device keeps lives in the device.
         std::unique_ptr<StreamIO::CIoStream> leftover;
@@ -288,8 +295,11 @@ class CSearch {
         bool opened = false;
         probe.OpenFailure.Path = probe.Path.value_or("");
         try {
-            opened = stream->OpenPort(probe.Port, kOpenMode, &probe.Device->GetSerialSettings(),
-                                      probe.Path.value_or(""));
+            if (overIp)
+                opened = stream->Open(*probe.Path, kOpenMode) && stream->SetTimeouts(500, 100);
+            else
+                opened = static_cast<StreamIO::CRs232Stream&>(*stream).OpenPort(
+                    probe.Port, kOpenMode, &probe.Device->GetSerialSettings(), probe.Path.value_or(""));
             if (!opened) probe.OpenFailure.Code = stream->GetLastError();
         } catch (const StreamIO::CFileException& e) {
             opened = false;

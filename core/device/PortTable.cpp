@@ -11,6 +11,7 @@
 #include "settings/SettingsStore.h"
 #include "text/Encoding.h"
 #include "text/StringTable.h"
+#include "streamio/IpStream.h"
 
 namespace Device {
 
@@ -192,6 +193,8 @@ std::optional<unsigned> CPortTable::NumberOf(std::string_view path) const {
 bool CPortTable::Exists(unsigned number) const {
     const std::optional<std::string> path = PathOf(number);
     if (!path) return false;
+    // A hammer behind a network bridge is only known to be there by asking it.
+    if (StreamIO::IsIpName(*path)) return true;
     std::error_code ec;
     return std::filesystem::exists(*path, ec);
 }

@@ -57,6 +57,10 @@ class CIoStream {
     virtual bool GetTimeouts(std::int32_t& readMs, std::int32_t& writeMs);
     virtual bool SetTimeouts(std::int32_t readMs, std::int32_t writeMs);
     virtual bool CancelIo() { return false; }
+    // Ends a wait in progress on another thread and every later one, for a
+    // caller that no longer needs the stream. Safe from any thread while the
+    // object exists. Streams that never wait ignore it.
+    virtual void Interrupt() {}
     virtual bool IsOpen() const = 0;
     virtual bool HasError() const { return GetLastError() != 0; }
     virtual bool IsTimeout() const;

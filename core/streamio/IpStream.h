@@ -46,8 +46,7 @@ class CIpStream : public CIoStream {
     bool CancelIo() override;
     std::size_t Read(void* buffer, std::size_t count) override;
     std::size_t Write(const void* buffer, std::size_t count) override;
-    // Ends a wait on another thread and every later one (a search that gave up).
-    void Interrupt();
+    void Interrupt() override;
 
     // The port a listening stream was given by the system (after port 0).
     std::uint16_t ListeningPort() const;

@@ -98,7 +98,7 @@ class CRs232Stream : public CFileStream {
     // wrote. For a search that no longer needs a port it is still trying. Safe
     // from any thread while the stream object exists (it touches only an atomic
     // flag and the wake-up event, never the port).
-    void Interrupt();
+    void Interrupt() override;
     // Waits at most the read time-out in total for `count` bytes and returns what
     // came; none sets 38. Raises 30 when not open for reading.
     std::size_t Read(void* buffer, std::size_t count) override;

@@ -192,6 +192,33 @@ TEST_F(CliDownload, AReplyTooLargeIsKeptAsFarAsItCame) {
     EXPECT_FALSE(std::filesystem::exists(dir / "p.zvh"));
 }
 
+TEST_F(CliDownload, AHammerBehindANetworkBridge) {
+    // The simulator serves on TCP as a serial-to-network bridge would.
+    StartSim("new-format-L.json", {"--tcp", "127.0.0.1:0"});
+    const std::string address = sim->Path();
+    ASSERT_TRUE(address.starts_with("IP:127.0.0.1:")) << address;
+
+    // Named directly on the command line...
+    const SRun identify = Cli({"identify", "--port", address});
+    EXPECT_EQ(0, identify.exitCode) << Describe(identify);
+    EXPECT_TRUE(Contains(identify.out, "TB-L-20417")) << identify.out;
+
+    // ...and as an entry of the port table, which the scan tries with the rest.
+    env["BRELVANTOR_PORTS"] = "3=" + (dir / "no-such-tty").string() + ";9=" + address;
+    const SRun ports = Cli({"ports"});
+    EXPECT_TRUE(Contains(ports.out, address)) << ports.out;
+    const SRun run = Cli({"download", "-o", (dir / "bridge.zvh").string()});
+    EXPECT_EQ(0, run.exitCode) << Describe(run);
+    EXPECT_TRUE(Contains(run.err, "4 measurement series downloaded")) << run.err;
+    CScriptedPrompt prompt;
+    CHammerDoc doc(prompt);
+    Open(doc, dir / "bridge.zvh");
+    EXPECT_EQ(doc.WorkingData().GetCount(), 4);
+    EXPECT_TRUE(StopSim().ClockSet);
+
+    EXPECT_EQ(2, Cli({"identify", "--port", "IP:127.0.0.1"}).exitCode);  // no port number
+}
+
 TEST_F(CliDownload, PortsByNumberPathAndScan) {
     StartSim("new-format-L.json");
     const std::string pty = sim->Path();

@@ -32,11 +32,16 @@ inline Sim::SSimState LoadState(const std::string& name) {
 class CSimLine {
   public:
     explicit CSimLine(Sim::SSimState state, Sim::SSimFaults faults = {}, std::uint32_t lineRate = 0)
-        : m_Hammer(std::move(state), faults), m_Pty(m_Hammer, {lineRate, "", false}) {
+        : m_Hammer(std::move(state), faults), m_Pty(m_Hammer, Paced(lineRate)) {
         std::string error;
         if (!m_Pty.Start(error)) throw std::runtime_error(error);
     }
     ~CSimLine() { m_Pty.Stop(); }
+    static Sim::CSimPty::SOptions Paced(std::uint32_t lineRate) {
+        Sim::CSimPty::SOptions options;
+        options.LineRate = lineRate;
+        return options;
+    }
     CSimLine(const CSimLine&) = delete;
     CSimLine& operator=(const CSimLine&) = delete;
 

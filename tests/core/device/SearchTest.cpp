@@ -249,12 +249,12 @@ TEST_F(SearchTest, NothingToSearchWithEndsAtOnce) {
     EXPECT_EQ(recorder.Ends(), 1);
     EXPECT_TRUE(recorder.Statuses().empty());
 
-    // Ethernet: this program has no IP transport, so the address cannot be opened.
+    // Ethernet: nobody listens on the hammer's port of this address.
     SJobEntry ip = Job(false, true);
     ip.PortType = PortEthernet;
-    ip.Address = "192.168.1.20";
+    ip.Address = "127.0.0.1";
     RunSearchJob(ip);
-    EXPECT_TRUE(recorder.AnyStatusContains("Ethernet 192.168.1.20...\r\ncould not open port."));
+    EXPECT_TRUE(recorder.AnyStatusContains("Ethernet 127.0.0.1...\r\ncould not open port."));
     EXPECT_EQ(recorder.Ends(), 2);
     EXPECT_EQ(hammer.BytesSeen(), 0);
 }
