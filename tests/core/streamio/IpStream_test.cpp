@@ -198,3 +198,28 @@ TEST(IpStream, InterruptEndsAWaitOnAnotherThread) {
     ip->Interrupt();
     EXPECT_EQ(reader.get(), 0u);
 }
+
+TEST(IpStream, CancelIoDropsTheConnectionAndMakesANewOne) {
+    SServer server;
+    auto client = CreateStream(server.address, kReadWrite);
+    server.stream.SetTimeouts(2000, 1000);
+    Write(*client, "old");
+    EXPECT_EQ(Read(server.stream, 3), "old");
+    Write(server.stream, "stale reply");
+    // The server keeps reading: it sees the old connection end, listens again
+    // and takes the new one.
+    server.stream.SetTimeouts(200, 1000);
+    auto received = std::async(std::launch::async, [&] {
+        std::string got;
+        for (int i = 0; i < 50 && got.size() < 3; ++i) got += Read(server.stream, 3 - got.size());
+        return got;
+    });
+    ASSERT_TRUE(client->CancelIo());
+    Write(*client, "new");
+    EXPECT_EQ(received.get(), "new");
+    // The stale reply went with the old connection.
+    char byte = 0;
+    client->SetTimeouts(100, 100);
+    EXPECT_EQ(client->Read(&byte, 1), 0u);
+    EXPECT_EQ(client->GetLastError(), kErrTimeout);
+}
