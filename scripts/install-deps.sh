@@ -9,7 +9,7 @@ packages=(
   nlohmann-json3-dev socat
   qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-translations-l10n libgl-dev
   libcurl4-openssl-dev python3 python3-pyftpdlib xvfb xauth
-  desktop-file-utils appstream shared-mime-info help2man
+  desktop-file-utils appstream shared-mime-info help2man poppler-utils
 )
 
 missing=()

@@ -11,6 +11,6 @@ export CMAKE_CXX_COMPILER_LAUNCHER=${CMAKE_CXX_COMPILER_LAUNCHER:-$(command -v c
 # whole tree (tests and benchmarks included) first.
 cmake --preset release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
 cmake --build --preset release -j"${JOBS:-2}" --target \
-  brelvantor brelvantor-cli brelvantor-sim desktop_icons man_pages
+  brelvantor brelvantor-cli brelvantor-sim desktop_icons man_pages manual_pdfs
 (cd build/release && cpack -G DEB >cpack.log) || { cat build/release/cpack.log >&2; exit 1; }
 ls "$PWD"/build/release/Brelvantor_V_*.deb

@@ -77,4 +77,12 @@ if ! grep -qF "Deutsch" <<<"$version" || ! grep -qF "($module)" <<<"$version"; t
   echo "FAIL: the installed brelvantor-cli did not load the installed German module"
   fail=1
 fi
+# Help opens the manual the chosen language names; it must be installed.
+manual_name=$(sed -n 's/^59520\t//p' "$module")
+for manual in BRELVANTOR_ENU.pdf "$manual_name"; do
+  if [ ! -s "$prefix/share/brelvantor/$manual" ]; then
+    echo "FAIL: the manual $manual is not installed in share/brelvantor"
+    fail=1
+  fi
+done
 exit $fail
