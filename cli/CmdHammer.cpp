@@ -11,11 +11,11 @@
 #include "ArgParser.h"
 #include "BrelvantorVersion.h"
 #include "CliApp.h"
+#include "CliHammerSession.h"
 #include "CliOutput.h"
 #include "CliStrings.h"
 #include "Commands.h"
 #include "ExitCodes.h"
-#include "HammerLink.h"
 #include "ProgressBar.h"
 #include "TextTable.h"
 #include "device/HexTrafficLog.h"
@@ -37,12 +37,13 @@ namespace {
 constexpr SOption kPortOption{"port", 'p', true};
 
 int BadPort(const char* command, const std::string& port) {
-    return UsageError(command,
-                      "--port takes a port number from 1 to 9999, a device path or IP:host:port, not '" + port + "'");
+    return UsageError(
+        command,
+        "--port takes a port number from 1 to 9999, a device path or IP:host:port, not '" + port + "'");
 }
 
 // Connects, turning a port text that is neither number nor path into a usage error.
-int ConnectOrFail(CHammerLink& link, const CArgParser& parser, const char* command) {
+int ConnectOrFail(CCliHammerSession& link, const CArgParser& parser, const char* command) {
     const int rc = link.Connect(parser.Value("port"));
     if (rc == kExitUsage) return BadPort(command, parser.Value("port").value_or(""));
     return rc;
@@ -125,7 +126,7 @@ int CmdIdentify(CCliApp& app, Args args) {
     if (!ParseCommandArgs(parser, args, options, "identify", help, exit)) return exit;
     if (const int rc = NoArguments(parser, "identify")) return rc;
 
-    CHammerLink link(app.Prompt());
+    CCliHammerSession link(app.Prompt());
     if (const int rc = ConnectOrFail(link, parser, "identify")) return rc;
     std::string text = Cli::TerminalText(link.Hammer()->GetInfoText());
     if (!text.empty() && text.back() != '\n') text += '\n';
@@ -186,7 +187,7 @@ int CmdDownload(CCliApp& app, Args args) {
 
     CHammerDoc doc(app.Prompt());
     doc.SetEnergyDisplay(parser.Has("energy"));
-    CHammerLink link(app.Prompt(), log.get());
+    CCliHammerSession link(app.Prompt(), log.get());
     if (const int rc = ConnectOrFail(link, parser, "download")) return rc;
 
     CProgressBar bar(Tools::LoadToolString(kIdPleaseWait));
@@ -263,7 +264,7 @@ int CmdDeleteAll(CCliApp& app, Args args) {
     if (!ParseCommandArgs(parser, args, options, "delete-all", help, exit)) return exit;
     if (const int rc = NoArguments(parser, "delete-all")) return rc;
 
-    CHammerLink link(app.Prompt());
+    CCliHammerSession link(app.Prompt());
     if (const int rc = ConnectOrFail(link, parser, "delete-all")) {
         if (rc != kExitUsage)
             Text::ShowMessageId(app.Prompt(), Tools::kIdNotConnected, Text::MsgIcon::Warning);

@@ -1,12 +1,12 @@
 // slots [show] | slots upload NAME --slot Cn | slots clear Cn: the hammer's curve slots.
 #include "ArgParser.h"
 #include "CliApp.h"
+#include "CliHammerSession.h"
 #include "CliOutput.h"
 #include "CliStrings.h"
 #include "Commands.h"
 #include "CurveLookup.h"
 #include "ExitCodes.h"
-#include "HammerLink.h"
 #include "TextTable.h"
 #include "doc/HammerDoc.h"
 #include "model/Conversion.h"
@@ -72,7 +72,7 @@ int ParseSlot(const std::string& text, int& slot) {
     return kExitOk;
 }
 
-int Connect(CHammerLink& link, const CArgParser& parser) {
+int Connect(CCliHammerSession& link, const CArgParser& parser) {
     const int rc = link.Connect(parser.Value("port"));
     if (rc == kExitUsage)
         return UsageError("slots", "--port takes a port number or a device path, not '" +
@@ -81,7 +81,7 @@ int Connect(CHammerLink& link, const CArgParser& parser) {
 }
 
 // Reads the slots afresh and shows them; a hammer whose slots cannot be read is let go.
-int Refresh(CCliApp& app, CHammerLink& link, Tools::TCurveSlots& slots) {
+int Refresh(CCliApp& app, CCliHammerSession& link, Tools::TCurveSlots& slots) {
     if (!Tools::ReadSlots(*link.Hammer(), slots, app.Prompt())) {
         link.Disconnect();
         return kExitCommFailed;
@@ -122,7 +122,7 @@ int CmdSlots(CCliApp& app, Args args) {
         if (p.size() > 1) return UsageError("slots", "unexpected argument '" + p[1] + "'");
         if (parser.Has("slot") || parser.Has("yes"))
             return UsageError("slots", "showing the slots takes only --port");
-        CHammerLink link(app.Prompt());
+        CCliHammerSession link(app.Prompt());
         if (const int rc = Connect(link, parser)) return rc;
         Tools::TCurveSlots slots;
         return Refresh(app, link, slots);
@@ -139,7 +139,7 @@ int CmdSlots(CCliApp& app, Args args) {
         if (found.exit != kExitOk) return found.exit;
         const TConvCust curve = doc.CurveLibrary()[static_cast<std::size_t>(found.position)];
 
-        CHammerLink link(app.Prompt());
+        CCliHammerSession link(app.Prompt());
         if (const int rc = Connect(link, parser)) return rc;
         Tools::TCurveSlots shown;
         if (!Tools::ReadSlots(*link.Hammer(), shown, app.Prompt())) {
@@ -160,7 +160,7 @@ int CmdSlots(CCliApp& app, Args args) {
         if (parser.Has("slot")) return UsageError("slots", "slots clear names its slot without --slot");
         int slot = 0;
         if (const int rc = ParseSlot(p[1], slot)) return rc;
-        CHammerLink link(app.Prompt());
+        CCliHammerSession link(app.Prompt());
         if (const int rc = Connect(link, parser)) return rc;
         Tools::TCurveSlots shown;
         if (!Tools::ReadSlots(*link.Hammer(), shown, app.Prompt())) {

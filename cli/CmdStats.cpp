@@ -5,11 +5,11 @@
 
 #include "ArgParser.h"
 #include "CliApp.h"
+#include "CliHammerSession.h"
 #include "CliOutput.h"
 #include "CliStrings.h"
 #include "Commands.h"
 #include "ExitCodes.h"
-#include "HammerLink.h"
 #include "TextTable.h"
 #include "text/Format.h"
 #include "text/StringTable.h"
@@ -59,7 +59,7 @@ void PrintRule(const Device::SCustomStatistics& rule) {
 }
 
 // Reads the rule; a hammer that has none, or whose rule cannot be read, is let go.
-int Read(CCliApp& app, CHammerLink& link, Device::SCustomStatistics& rule) {
+int Read(CCliApp& app, CCliHammerSession& link, Device::SCustomStatistics& rule) {
     const Tools::TStatisticsRead read = Tools::ReadCustomStatistics(*link.Hammer(), app.Prompt());
     if (read.ok) {
         rule = read.rule;
@@ -109,7 +109,7 @@ int CmdStats(CCliApp& app, Args args) {
                               std::string("--") + n.name + " takes a whole number, not '" + *text + "'");
     }
 
-    CHammerLink link(app.Prompt());
+    CCliHammerSession link(app.Prompt());
     if (const int rc = link.Connect(parser.Value("port"))) {
         if (rc == kExitUsage)
             return UsageError("stats", "--port takes a port number or a device path, not '" +

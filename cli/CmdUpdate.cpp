@@ -7,10 +7,10 @@
 
 #include "ArgParser.h"
 #include "CliApp.h"
+#include "CliHammerSession.h"
 #include "CliOutput.h"
 #include "Commands.h"
 #include "ExitCodes.h"
-#include "HammerLink.h"
 #include "JsonText.h"
 #include "ProgressBar.h"
 #include "TextTable.h"
@@ -225,7 +225,7 @@ int CmdFirmware(CCliApp& app, Args args) {
         return UsageError("firmware", p.empty() ? "say check" : "say check, not '" + p.front() + "'");
     const bool json = parser.Has("json");
 
-    CHammerLink link(app.Prompt());
+    CCliHammerSession link(app.Prompt());
     if (const int rc = link.Connect(parser.Value("port"))) {
         if (rc == kExitUsage)
             return UsageError("firmware",

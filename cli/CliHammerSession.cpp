@@ -1,4 +1,4 @@
-#include "HammerLink.h"
+#include "CliHammerSession.h"
 
 #include "CliStrings.h"
 #include "ExitCodes.h"
@@ -44,20 +44,20 @@ std::optional<unsigned> PortNumberOfName(const std::string& name) {
 
 }  // namespace
 
-CHammerLink::CHammerLink(Text::IUserPrompt& prompt, Device::ITrafficLog* log)
+CCliHammerSession::CCliHammerSession(Text::IUserPrompt& prompt, Device::ITrafficLog* log)
     : m_prompt(prompt), m_log(log) {}
 
-CHammerLink::~CHammerLink() {
+CCliHammerSession::~CCliHammerSession() {
     Disconnect();
 }
 
-std::unique_ptr<CRecordingHammer> CHammerLink::NewHammer() const {
+std::unique_ptr<CRecordingHammer> CCliHammerSession::NewHammer() const {
     auto hammer = std::make_unique<CRecordingHammer>();
     if (m_log) hammer->SetTrafficLog(m_log);
     return hammer;
 }
 
-int CHammerLink::Connect(const std::optional<std::string>& port) {
+int CCliHammerSession::Connect(const std::optional<std::string>& port) {
     Disconnect();
     if (!port) return Scan();
     const Device::CPortTable table = Device::CPortTable::Current();
@@ -86,7 +86,7 @@ int CHammerLink::Connect(const std::optional<std::string>& port) {
     return ConnectPort(number.value_or(0), *port, number ? table.DisplayName(*number) : *port);
 }
 
-int CHammerLink::ConnectPort(unsigned number, const std::string& path, const std::string& shown) {
+int CCliHammerSession::ConnectPort(unsigned number, const std::string& path, const std::string& shown) {
     auto hammer = NewHammer();
     std::unique_ptr<StreamIO::CIoStream> stream;
     bool open = false;
@@ -127,7 +127,7 @@ int CHammerLink::ConnectPort(unsigned number, const std::string& path, const std
     return kExitOk;
 }
 
-int CHammerLink::Scan() {
+int CCliHammerSession::Scan() {
     CFirstHammer found;
     Device::SJobEntry job;
     job.JobType = Device::JobSearch;
@@ -156,7 +156,7 @@ int CHammerLink::Scan() {
     return kExitOk;
 }
 
-void CHammerLink::Disconnect() {
+void CCliHammerSession::Disconnect() {
     if (!m_hammer) return;
     m_hammer->SendLinkControl(false, 0);
     if (StreamIO::CIoStream* stream = m_hammer->GetStream()) stream->CloseQuietly();

@@ -16,13 +16,13 @@ namespace Text {
 class IUserPrompt;
 }
 
-class CHammerLink {
+class CCliHammerSession {
   public:
     // Messages go to `prompt`; every byte exchanged goes to `log` when given.
-    explicit CHammerLink(Text::IUserPrompt& prompt, Device::ITrafficLog* log = nullptr);
-    ~CHammerLink();
-    CHammerLink(const CHammerLink&) = delete;
-    CHammerLink& operator=(const CHammerLink&) = delete;
+    explicit CCliHammerSession(Text::IUserPrompt& prompt, Device::ITrafficLog* log = nullptr);
+    ~CCliHammerSession();
+    CCliHammerSession(const CCliHammerSession&) = delete;
+    CCliHammerSession& operator=(const CCliHammerSession&) = delete;
 
     // `port`: a port number, a device path, or nothing to scan. Returns an
     // exit code: kExitOk with an identified hammer, kExitUsage for a port text
