@@ -15,6 +15,12 @@ CCommandLine CCommandLine::Parse(const QStringList& arguments) {
                 return line;
             }
             line.m_screenshot = arguments[++i];
+        } else if (arg == QStringLiteral("--log")) {
+            if (i + 1 >= arguments.size()) {
+                line.m_error = QStringLiteral("--log needs a file name");
+                return line;
+            }
+            line.m_log = arguments[++i];
         } else if (arg == QStringLiteral("--tab")) {
             const QString tab = i + 1 < arguments.size() ? arguments[++i] : QString();
             if (tab == QStringLiteral("series")) {

@@ -2,7 +2,8 @@
 // The program's arguments: "-Energy" (any letter case, any position) switches the
 // energy display on; the project to open is the first other argument. The
 // switches "--screenshot FILE" and "--tab series|summary" make the program save a
-// picture of its window and end.
+// picture of its window and end; "--log FILE" writes every byte exchanged with
+// the hammer to FILE as readable hex, for support.
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -15,6 +16,7 @@ class CCommandLine {
     bool Energy() const { return m_energy; }
     const std::optional<QString>& Project() const { return m_project; }
     const std::optional<QString>& Screenshot() const { return m_screenshot; }
+    const std::optional<QString>& Log() const { return m_log; }
     // 0 series, 1 summary.
     int ScreenshotTab() const { return m_tab; }
     // Empty when the arguments are usable; otherwise what is wrong.
@@ -26,6 +28,7 @@ class CCommandLine {
     bool m_energy = false;
     std::optional<QString> m_project;
     std::optional<QString> m_screenshot;
+    std::optional<QString> m_log;
     int m_tab = 0;
     QString m_error;
 };

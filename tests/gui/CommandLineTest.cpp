@@ -37,6 +37,15 @@ const SParseCase kParseCases[] = {
 
 class CommandLineParse : public ::testing::TestWithParam<SParseCase> {};
 
+TEST(CommandLineLog, TakesTheLogFileAndNeedsOne) {
+    const CCommandLine line = CCommandLine::Parse({"--log", "hammer.log", "site.zvh"});
+    EXPECT_TRUE(line.Error().isEmpty());
+    ASSERT_TRUE(line.Log().has_value());
+    EXPECT_EQ(*line.Log(), QStringLiteral("hammer.log"));
+    EXPECT_EQ(*line.Project(), QStringLiteral("site.zvh"));
+    EXPECT_FALSE(CCommandLine::Parse({"--log"}).Error().isEmpty());
+}
+
 TEST_P(CommandLineParse, FindsSwitchesAndProject) {
     const SParseCase& c = GetParam();
     const CCommandLine line = CCommandLine::Parse(c.arguments);

@@ -6,10 +6,14 @@
 #include <algorithm>
 #include <cstring>
 #include <ctime>
+#include <sstream>
 
 #include "E2eSupport.h"
 #include "LocalTime.h"
 #include "device/Contents.h"
+#include "device/DeviceFactory.h"
+#include "device/DeviceTypes.h"
+#include "device/HexTrafficLog.h"
 #include "device/ZvCommands.h"
 #include "model/HammerData.h"
 #include "text/Encoding.h"
@@ -331,4 +335,28 @@ TEST(E2eHammer, ContentsIdentifiesFirstWhenNothingIsCached) {
     ASSERT_TRUE(hammer->GetContents(contents));
     EXPECT_EQ(contents[0].Version, CVersion(2, 4, 1, 0));
     EXPECT_TRUE(hammer->IsNewFormat());
+}
+
+TEST(E2eHammer, TheDefaultTrafficLogHearsEveryDeviceMadeAfterwards) {
+    // The desktop program's --log: devices made by the factory log the line.
+    std::ostringstream out;
+    CHexTrafficLog log(out);
+    SetDefaultTrafficLog(&log);
+    std::unique_ptr<CZvDevice> device = CreateDevice(TypeVantrel);
+    SetDefaultTrafficLog(nullptr);
+    ASSERT_TRUE(device);
+    EXPECT_EQ(CreateDevice(TypeVantrel)->GetTrafficLog(), nullptr);
+
+    CSimLine line(E2e::LoadState("new-format-L.json"));
+    auto stream = std::make_unique<StreamIO::CRs232Stream>();
+    ASSERT_TRUE(stream->OpenPath(line.Path(), StreamIO::kOpenRead | StreamIO::kOpenWrite,
+                                 &device->GetSerialSettings()));
+    ASSERT_TRUE(device->Attach(std::move(stream), PortSerial));
+    SShortIdentity id;
+    ASSERT_TRUE(device->Identify(id));
+    device.reset();
+    // Both directions, and the serial number the hammer sent in plain text.
+    EXPECT_NE(out.str().find(" > "), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find(" < "), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("TB-L-"), std::string::npos) << out.str();
 }
