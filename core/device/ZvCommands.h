@@ -76,6 +76,10 @@ inline constexpr int kReceiveCommFailure = 6;  // also a device code, left in bu
 inline constexpr int kReceiveOverflow = 12;
 inline constexpr int kReceiveCheckMismatch = 13;
 
+namespace ZvDetail {
+class CLogScope;
+}
+
 class CZvCommands {
   public:
     // Consulted between the blocks of a transfer; true abandons the work.
@@ -246,7 +250,7 @@ class CZvCommands {
     virtual void Sleep(int milliseconds);
 
   private:
-    friend class CLogScope;
+    friend class ZvDetail::CLogScope;
 
     // Stream access that feeds the traffic log. They may raise.
     std::size_t ReadBytes(std::uint8_t* buffer, std::size_t count);
