@@ -50,8 +50,9 @@ version=$(sed -n 's/^project(Brelvantor VERSION \([0-9.]*\).*/\1/p' "$here/../..
 for program in "$prefix"/bin/*; do
   name=$(basename "$program")
   upper=$(tr '[:lower:]' '[:upper:]' <<<"$name")
-  if ! grep -qF ".TH $upper \"1\" " "$prefix/share/man/man1/$name.1" 2>/dev/null ||
-     ! grep -qF "\"$name $version\"" "$prefix/share/man/man1/$name.1"; then
+  page="$prefix/share/man/man1/$name.1.gz"
+  if ! zcat "$page" 2>/dev/null | grep -qF ".TH $upper \"1\" " ||
+     ! zcat "$page" | grep -qF "\"$name $version\""; then
     echo "FAIL: no man page of $name $version"
     fail=1
   fi
