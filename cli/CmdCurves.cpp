@@ -115,15 +115,7 @@ int Show(CCliApp& app, const CArgParser& parser) {
                        Model::GetUnitText(Tools::CurveEntryUnit(c)));
     lines.emplace_back(Tools::LoadToolString(kIdLabelFile), FileText(doc, found.position));
 
-    std::size_t width = 0;
-    for (const auto& [label, value] : lines) width = std::max(width, CTextTable::Width(label));
-    std::string text;
-    for (const auto& [label, value] : lines) {
-        text += Cli::Utf8(label) + ":";
-        text.append(width - CTextTable::Width(label) + 2, ' ');
-        text += Cli::Utf8(value) + "\n";
-    }
-    Cli::Out(text);
+    Cli::Out(LabelledLines(lines));
     return kExitOk;
 }
 

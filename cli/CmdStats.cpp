@@ -47,15 +47,7 @@ void PrintRule(const Device::SCustomStatistics& rule) {
         {Tools::LoadToolString(kIdLabelMaxImpacts), Text::Format(u"%d", rule.MaxImpacts)},
         {Text::LoadString(kIdUpperOutliers), Text::Format(u"%d", rule.UpperOutliers)},
         {Text::LoadString(kIdLowerOutliers), Text::Format(u"%d", rule.LowerOutliers)}};
-    std::size_t width = 0;
-    for (const auto& [label, value] : lines) width = std::max(width, CTextTable::Width(label));
-    std::string text;
-    for (const auto& [label, value] : lines) {
-        text += Cli::Utf8(label) + ":";
-        text.append(width - CTextTable::Width(label) + 2, ' ');
-        text += Cli::Utf8(value) + "\n";
-    }
-    Cli::Out(text);
+    Cli::Out(LabelledLines(lines));
 }
 
 // Reads the rule; a hammer that has none, or whose rule cannot be read, is let go.

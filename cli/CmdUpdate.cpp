@@ -96,18 +96,6 @@ std::u16string VersionText(CVersion v) {
     return v.IsNone() ? Text::LoadString(kIdNone) : v.ToString3();
 }
 
-void PrintLabelled(const std::vector<std::pair<std::u16string, std::u16string>>& lines) {
-    std::size_t width = 0;
-    for (const auto& [label, value] : lines) width = std::max(width, CTextTable::Width(label));
-    std::string text;
-    for (const auto& [label, value] : lines) {
-        text += Cli::Utf8(label) + ":";
-        text.append(width - CTextTable::Width(label) + 2, ' ');
-        text += Cli::TerminalText(value) + "\n";
-    }
-    Cli::Out(text);
-}
-
 void PrintInstaller(const std::optional<Update::SInstaller>& installer, bool json,
                     const std::filesystem::path* saved = nullptr) {
     if (json) {
@@ -280,11 +268,11 @@ int CmdFirmware(CCliApp& app, Args args) {
         Cli::Out(out);
         return kExitOk;
     }
-    PrintLabelled({{Text::LoadString(kIdLabelDevice), Text::FromCp1252(identity.DeviceType)},
+    Cli::Out(LabelledLines({{Text::LoadString(kIdLabelDevice), Text::FromCp1252(identity.DeviceType)},
                    {Text::LoadString(kIdLabelDeviceCode), Text::Widen(folder)},
                    {Text::LoadString(kIdLabelInstalledFirmware), VersionText(installedFirmware)},
                    {Text::LoadString(kIdLabelInstalledOs), VersionText(installedOs)},
                    {Text::LoadString(kIdLabelNewestFirmware), VersionText(check.newest.firmware)},
-                   {Text::LoadString(kIdLabelNewestOs), VersionText(check.newest.os)}});
+                   {Text::LoadString(kIdLabelNewestOs), VersionText(check.newest.os)}}));
     return kExitOk;
 }

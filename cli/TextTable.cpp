@@ -55,3 +55,15 @@ std::string CTextTable::Render() const {
     }
     return out;
 }
+
+std::string LabelledLines(const std::vector<std::pair<std::u16string, std::u16string>>& lines) {
+    std::size_t width = 0;
+    for (const auto& [label, value] : lines) width = std::max(width, CTextTable::Width(label));
+    std::string text;
+    for (const auto& [label, value] : lines) {
+        text += Cli::Utf8(label) + ":";
+        text.append(width - CTextTable::Width(label) + 2, ' ');
+        text += Cli::Utf8(value) + "\n";
+    }
+    return text;
+}

@@ -3,6 +3,8 @@
 // row; columns two blanks apart, no blanks at the line ends.
 #include <cstddef>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 class CTextTable {
@@ -24,3 +26,7 @@ class CTextTable {
     std::vector<std::vector<std::u16string>> m_rows;  // the header first
     std::vector<bool> m_right;
 };
+
+// "Label:  value" lines with the values in one column, each ending in a line
+// feed; every text is shown on one line (control characters as "?").
+std::string LabelledLines(const std::vector<std::pair<std::u16string, std::u16string>>& lines);

@@ -30,6 +30,7 @@
 #include "ui/UiText.h"
 #include "update/AutoUpdate.h"
 #include "update/FirmwareUpdateCheck.h"
+#include "update/PostedVersion.h"
 #include "views/ChildView.h"
 
 namespace {
@@ -130,8 +131,7 @@ QIcon CommandIcon(int id) {
 }  // namespace
 
 CVersion CMainFrame::UnpackVersion(quint32 first, quint32 second) {
-    return CVersion(static_cast<std::uint16_t>(first & 0xFFFF), static_cast<std::uint16_t>(first >> 16),
-                    static_cast<std::uint16_t>(second & 0xFFFF), static_cast<std::uint16_t>(second >> 16));
+    return UpdatePost::UnpackVersion(first, second);
 }
 
 CMainFrame::CMainFrame(SMainFrameContext context, QWidget* parent)

@@ -1,11 +1,11 @@
 #include "update/AutoUpdate.h"
 
-#include <QMetaObject>
 #include <mutex>
 
 #include "text/Encoding.h"
 #include "text/FileVersionInfo.h"
 #include "ui/Shell.h"
+#include "update/PostedVersion.h"
 #include "update/UpdateChecks.h"
 #include "update/UpdateServer.h"
 #include "update/UpdateServerSession.h"
@@ -20,10 +20,7 @@ struct CAutoUpdate::SPost {
     void Report(CVersion v) {
         std::lock_guard<std::mutex> guard(lock);
         if (target == nullptr) return;
-        const quint32 first = v.Major() | (static_cast<quint32>(v.Minor()) << 16);
-        const quint32 second = v.Build() | (static_cast<quint32>(v.Revision()) << 16);
-        QMetaObject::invokeMethod(target, "OnSoftwareVersion", Qt::QueuedConnection, Q_ARG(quint32, first),
-                                  Q_ARG(quint32, second));
+        UpdatePost::PostVersion(target, "OnSoftwareVersion", v);
     }
 };
 

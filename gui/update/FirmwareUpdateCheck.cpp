@@ -10,6 +10,7 @@
 #include "text/Encoding.h"
 #include "text/UserPrompt.h"
 #include "update/AutoUpdate.h"
+#include "update/PostedVersion.h"
 #include "update/UpdateChecks.h"
 #include "update/UpdateServer.h"
 #include "update/UpdateServerSession.h"
@@ -23,10 +24,7 @@ struct CFirmwareUpdateCheck::SPost {
     void Report(CVersion v) {
         std::lock_guard<std::mutex> guard(lock);
         if (target == nullptr) return;
-        const quint32 first = v.Major() | (static_cast<quint32>(v.Minor()) << 16);
-        const quint32 second = v.Build() | (static_cast<quint32>(v.Revision()) << 16);
-        QMetaObject::invokeMethod(target, "OnFirmwareVersion", Qt::QueuedConnection, Q_ARG(quint32, first),
-                                  Q_ARG(quint32, second));
+        UpdatePost::PostVersion(target, "OnFirmwareVersion", v);
     }
     void Remind(Text::IUserPrompt* prompt, Text::SMessage msg) {
         std::lock_guard<std::mutex> guard(lock);
