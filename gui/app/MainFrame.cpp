@@ -24,6 +24,7 @@
 #include "device/VantrelDevice.h"
 #include "doc/HammerDoc.h"
 #include "settings/AppSettings.h"
+#include "tools/curves/CustomStatDlg.h"
 #include "ui/CommandIds.h"
 #include "ui/LockKeys.h"
 #include "ui/Shell.h"
@@ -160,6 +161,10 @@ CMainFrame::CMainFrame(SMainFrameContext context, QWidget* parent)
     // a connection made through the device search starts the firmware check.
     m_autoUpdate = new CAutoUpdate(m_ctx.store, m_ctx.prompt, m_ctx.programPath, this);
     SetCommandHandler(Cmd::kCheckUpdates, [this] { InteractiveUpdate(); });
+    SetCommandHandler(Cmd::kCustomStatistics, [this] {
+        CCustomStatDlg(m_connection, m_ctx.prompt, this).exec();
+        UpdateCommandUi();
+    });
     m_connection.SetFirmwareCheckFactory([this](Device::CVantrelDevice& device) {
         auto check = std::make_unique<CFirmwareUpdateCheck>(m_ctx.store, m_ctx.prompt, this);
         check->Start(device);

@@ -61,11 +61,12 @@ const int kAllCommands[] = {Cmd::kOpenProject,
                             Cmd::kAbout,
                             Cmd::kDisconnect};
 
-// Enabled whatever the project holds (the dialogs of custom curves and custom
-// statistics are not part of this program yet).
+// Enabled whatever the project holds (the custom curves dialog is not part of
+// this program yet).
 const std::set<int> kAlways = {Cmd::kOpenProject,  Cmd::kAppSettings,   Cmd::kExit,        Cmd::kDownloadAll,
                                Cmd::kDeleteAll,    Cmd::kUpgradeHammer, Cmd::kHelp,        Cmd::kHelpUpgrade,
-                               Cmd::kRegistration, Cmd::kFeedback,      Cmd::kAbout,       Cmd::kCheckUpdates};
+                               Cmd::kRegistration, Cmd::kFeedback,      Cmd::kAbout,       Cmd::kCheckUpdates,
+                               Cmd::kCustomStatistics};
 const std::set<int> kWithSeries = {Cmd::kCloseProject, Cmd::kSaveProjectAs, Cmd::kRestoreOriginal,
                                    Cmd::kExport,       Cmd::kPrint,         Cmd::kCreateOneSeries};
 
