@@ -3,13 +3,15 @@
 // through the wizard, and every window of interest is saved as PNG: the main
 // window empty and after a download (both tabs, English and German), the
 // wizard's two pages during and after a search, the progress window, the
-// settings dialog in English and German and the about box.
+// settings dialog in English and German, the about box, and the curve slots
+// and custom statistics of a hammer in both languages.
 //
 // Runs on the offscreen platform unless QT_QPA_PLATFORM says otherwise (with
 // xvfb-run and QT_QPA_PLATFORM=xcb the pictures carry the desktop's style).
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +30,8 @@
 #include "device/PortTable.h"
 #include "doc/HammerDoc.h"
 #include "settings/AppSettings.h"
+#include "tools/curves/CustomStatDlg.h"
+#include "tools/curves/UploadCurveDlg.h"
 #include "ui/CommandIds.h"
 #include "views/ChildView.h"
 #include "views/TabSheet.h"
@@ -39,6 +43,39 @@ namespace {
 
 QString g_folder;
 int g_failures = 0;
+void Save(QWidget* widget, const char* name);
+
+// The curve slots and the custom statistics of a hammer whose C1 alone holds
+// a curve; `suffix` is "" or "-de". The window's connection is moved to it.
+void ToolPictures(CMainFrame& frame, Text::IUserPrompt& prompt, const char* suffix) {
+    Sim::SSimState state = LoadState("new-format-L.json");
+    state.Slots[1].reset();
+    CSimLine hammer(state);
+    frame.Connection().Disconnect();
+    Device::CPortTable::SetCurrent(Device::CPortTable::Parse("1=" + hammer.Path()));
+    std::vector<TConvCust> curves(2);
+    curves[0].SetName8("Bridge N4");
+    curves[0].Flags = 0x0A;
+    curves[1].SetName8("Wall 2024");
+    curves[1].Flags = 0x0A;
+    const std::string upload = std::string("curve-upload") + suffix + ".png";
+    const std::string stats = std::string("custom-statistics") + suffix + ".png";
+    {
+        CUploadCurveDlg dialog(curves, 0, frame.Connection(), prompt, &frame);
+        if (!dialog.Open()) ++g_failures;
+        dialog.show();
+        Save(&dialog, upload.c_str());
+    }
+    {
+        CCustomStatDlg dialog(frame.Connection(), prompt, &frame);
+        if (!dialog.Open()) ++g_failures;
+        dialog.Edit(0)->setText(QStringLiteral("12"));
+        dialog.Edit(1)->setText(QStringLiteral("30"));
+        dialog.show();
+        Save(&dialog, stats.c_str());
+    }
+    frame.Connection().Disconnect();
+}
 
 void Save(QWidget* widget, const char* name) {
     // Let layouts settle and everything paint once.
@@ -148,6 +185,7 @@ int main(int argc, char** argv) {
         frame.View()->Sheet()->setCurrentIndex(1);
         Save(&frame, "main-summary.png");
         frame.View()->Sheet()->setCurrentIndex(0);
+        ToolPictures(frame, prompt, "");
 
         {
             CAppSettingsDlg settings(app.AppSettings(), program, &frame);
@@ -175,6 +213,7 @@ int main(int argc, char** argv) {
             Save(&about, "about-de.png");
         }
         Save(&frame, "main-download-de.png");
+        ToolPictures(frame, prompt, "-de");
         frame.Doc().SetModified(false);
         app.ExitInstance();
         code = g_failures == 0 ? 0 : 1;
