@@ -8,6 +8,7 @@
 
 #include "GuiTestSupport.h"
 #include "tools/curves/CustomStatDlg.h"
+#include "tools/curves/UploadCurveDlg.h"
 #include "ui/CommandIds.h"
 
 namespace {
@@ -146,6 +147,35 @@ TEST_F(CCustomStatisticsTest, AnUnreadableRuleClosesTheDialogAndIsLetGo) {
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
     EXPECT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{59594}));
     EXPECT_FALSE(frame.Connection().IsConnected());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace GuiTest;
+
+// No hammer answers and the search finds none: the upload dialog never shows,
+// the statistics dialog opens with nothing filled in.
+TEST_F(CCustomStatisticsTest, WithoutAHammerNothingIsShownOrFilled) {
+    Sim::SSimFaults mute;
+    mute.Mute = true;
+    CSimLine line(LoadState("new-format-L.json"), mute);
+    CMainFrame& frame = StartWith(line);
+
+    TConvCust curve;
+    curve.SetName8("Bridge");
+    CUploadCurveDlg upload(curve, frame.Connection(), m_prompt, &frame);
+    EXPECT_EQ(upload.exec(), QDialog::Rejected);
+    EXPECT_EQ(wizard.devicesFound, 0);
+
+    CCustomStatDlg stats(frame.Connection(), m_prompt, &frame);
+    EXPECT_TRUE(stats.Open());
+    EXPECT_EQ(wizard.runs, 2);
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(stats.Stored(i)->text().isEmpty());
+    EXPECT_EQ(stats.StoredMethod()->currentIndex(), -1);
+    // Only the search's own "No device found ... Retry?", once for each dialog.
+    EXPECT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{21046, 21046}));
 }
 
 }  // namespace
