@@ -76,12 +76,15 @@ class UpdateGui : public CGuiTest {
     static void Download(CUpdateWizard& wizard) {
         ASSERT_TRUE(wizard.NextButton()->isEnabled());
         bool finished = false;
-        QObject::connect(&wizard, &QDialog::finished, [&] { finished = true; });
+        // `finished` lives only in this call; the drivers click Finish afterwards.
+        const QMetaObject::Connection watch =
+            QObject::connect(&wizard, &QDialog::finished, [&] { finished = true; });
         wizard.NextButton()->click();
         SpinUntil([&] {
             return finished || wizard.FinishButton()->isEnabled() ||
                    (!wizard.CancelButton()->isEnabled() && !wizard.NextButton()->isEnabled());
         });
+        QObject::disconnect(watch);
     }
 
     std::unique_ptr<CFtpServer> server;
