@@ -170,7 +170,8 @@ int main(int argc, char** argv) {
         SWizardScript script;
         frame.Connection().SetWizardRunner(std::ref(script));
         bool progressSaved = false;
-        QObject::connect(frame.ProgressDialog(), &CProgressDlg::positionChanged, [&](int percent) {
+        const QObject receiver;  // ends the connection before `progressSaved` goes
+        QObject::connect(frame.ProgressDialog(), &CProgressDlg::positionChanged, &receiver, [&](int percent) {
             if (!progressSaved && percent >= 40 && percent < 100) {
                 progressSaved = true;
                 Save(frame.ProgressDialog(), "progress.png");

@@ -23,7 +23,6 @@ namespace {
 
 using namespace SeriesTest;
 
-
 TEST_F(SeriesTable, RowsAndColumnsFollowTheDocument) {
     scope.Add({.name = u"A", .q = {40, 41}});
     scope.Add({.name = u"B", .q = {40, 41}});
@@ -482,7 +481,9 @@ TEST_F(SeriesTable, ExpandAllAndCollapseAll) {
     for (int i = 0; i < 30; ++i) scope.Add({.q = Readings(5 + i)});
     Open();
     QStringList statuses;
-    QObject::connect(view.get(), &CSeriesView::statusText, [&](const QString& s) { statuses << s; });
+    const QObject receiver;  // ends the connection before `statuses` goes
+    QObject::connect(view.get(), &CSeriesView::statusText, &receiver,
+                     [&](const QString& s) { statuses << s; });
     view->ExpandAll();
     for (int i = 0; i < 30; ++i) {
         EXPECT_EQ(1, scope.Data().GetExpanded(i));
