@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
@@ -14,9 +16,16 @@
 #include "text/StringTable.h"
 #include "text/UserPrompt.h"
 #include "update/UpdateNames.h"
+#include "update/UpdateServer.h"
 #include "update/UpdateStrings.h"
 
 namespace Update {
+
+struct CUpdateServerSession::STls {
+    bool required = false;
+    std::string caFile;
+};
+
 namespace {
 
 constexpr long kConnectTimeoutMs = 15000;
@@ -84,8 +93,13 @@ int CheckAbort(void* flag, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return abort != nullptr && abort->load() ? 1 : 0;
 }
 
-void CommonOptions(CURL* h, const std::string& url, char* error, const std::atomic<bool>* abort) {
+void CommonOptions(CURL* h, const std::string& url, char* error, const std::atomic<bool>* abort,
+                   const CUpdateServerSession::STls& tls) {
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    // "ftps://" is TLS from the first byte (libcurl's own meaning); "ftpes://"
+    // became "ftp://" with TLS required after AUTH TLS, for both connections.
+    if (tls.required) curl_easy_setopt(h, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    if (!tls.caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, tls.caFile.c_str());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "ftp,ftps");
@@ -142,7 +156,17 @@ struct CUpdateServerSession::SCurl {
 };
 
 CUpdateServerSession::CUpdateServerSession(std::string serverUrl, Text::IUserPrompt* prompt)
-    : m_serverUrl(FolderBase(std::move(serverUrl))), m_prompt(prompt) {}
+    : m_prompt(prompt), m_tls(std::make_unique<STls>()) {
+    constexpr std::string_view kExplicit = "ftpes://";
+    if (serverUrl.size() >= kExplicit.size() &&
+        std::equal(kExplicit.begin(), kExplicit.end(), serverUrl.begin(),
+                   [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); })) {
+        serverUrl.replace(0, kExplicit.size(), "ftp://");
+        m_tls->required = true;
+    }
+    if (const char* ca = std::getenv(kCaFileEnvironmentVariable); ca != nullptr) m_tls->caFile = ca;
+    m_serverUrl = FolderBase(std::move(serverUrl));
+}
 
 CUpdateServerSession::~CUpdateServerSession() {
     Close();
@@ -193,7 +217,7 @@ bool CUpdateServerSession::Open(std::string_view subFolder) {
     m_folderUrl = m_serverUrl + "ZvUpgrade/" + Escape(login.handle, subFolder) + "/";
     // Connect and log in, then ask for the current folder: a server that
     // cannot name it does not really answer.
-    CommonOptions(login.handle, m_serverUrl, login.error, m_abort);
+    CommonOptions(login.handle, m_serverUrl, login.error, m_abort, *m_tls);
     login.quote = curl_slist_append(nullptr, "PWD");
     curl_easy_setopt(login.handle, CURLOPT_QUOTE, login.quote);
     curl_easy_setopt(login.handle, CURLOPT_NOBODY, 1L);
@@ -216,7 +240,7 @@ bool CUpdateServerSession::Open(std::string_view subFolder) {
         Close();
         return false;
     }
-    CommonOptions(folder.handle, m_folderUrl, folder.error, m_abort);
+    CommonOptions(folder.handle, m_folderUrl, folder.error, m_abort, *m_tls);
     curl_easy_setopt(folder.handle, CURLOPT_NOBODY, 1L);
     rc = m_curl->Perform(folder.handle, m_abort);
     if (rc != CURLE_OK) {
@@ -237,7 +261,7 @@ bool CUpdateServerSession::IsOpen() {
     check.handle = curl_easy_init();
     bool ok = false;
     if (check.handle != nullptr) {
-        CommonOptions(check.handle, m_folderUrl, check.error, m_abort);
+        CommonOptions(check.handle, m_folderUrl, check.error, m_abort, *m_tls);
         check.quote = curl_slist_append(nullptr, "PWD");
         curl_easy_setopt(check.handle, CURLOPT_QUOTE, check.quote);
         curl_easy_setopt(check.handle, CURLOPT_NOBODY, 1L);
@@ -267,7 +291,7 @@ std::optional<std::vector<std::string>> CUpdateServerSession::List() {
     list.handle = curl_easy_init();
     if (list.handle == nullptr) return std::nullopt;
     list.limit = kMaxListingBytes;
-    CommonOptions(list.handle, m_folderUrl, list.error, m_abort);
+    CommonOptions(list.handle, m_folderUrl, list.error, m_abort, *m_tls);
     // Names only: nothing of the server's own listing format is relied on.
     curl_easy_setopt(list.handle, CURLOPT_DIRLISTONLY, 1L);
     curl_easy_setopt(list.handle, CURLOPT_WRITEFUNCTION, CollectBody);
@@ -298,7 +322,7 @@ std::optional<std::uint64_t> CUpdateServerSession::FileSize(std::string_view nam
     size.handle = curl_easy_init();
     if (size.handle == nullptr) return std::nullopt;
     const std::string url = FileUrl(name);
-    CommonOptions(size.handle, url, size.error, m_abort);
+    CommonOptions(size.handle, url, size.error, m_abort, *m_tls);
     curl_easy_setopt(size.handle, CURLOPT_NOBODY, 1L);
     if (m_curl->Perform(size.handle, m_abort) != CURLE_OK) return std::nullopt;
     curl_off_t length = -1;
@@ -314,7 +338,7 @@ std::optional<std::string> CUpdateServerSession::Fetch(std::string_view name, st
     if (fetch.handle == nullptr) return std::nullopt;
     fetch.limit = maxBytes;
     const std::string url = FileUrl(name);
-    CommonOptions(fetch.handle, url, fetch.error, m_abort);
+    CommonOptions(fetch.handle, url, fetch.error, m_abort, *m_tls);
     curl_easy_setopt(fetch.handle, CURLOPT_WRITEFUNCTION, CollectBody);
     curl_easy_setopt(fetch.handle, CURLOPT_WRITEDATA, &fetch);
     if (m_curl->Perform(fetch.handle, m_abort) != CURLE_OK) return std::nullopt;
@@ -345,7 +369,7 @@ std::unique_ptr<CFtpDownload> CUpdateServerSession::StartDownload(std::string_vi
     }
     download->m_easy = h;
     const std::string url = FileUrl(name);
-    CommonOptions(h, url, download->m_errorBuffer, m_abort);
+    CommonOptions(h, url, download->m_errorBuffer, m_abort, *m_tls);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CFtpDownload::OnData);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, download.get());
     return download;

@@ -83,6 +83,9 @@ class CUpdateServerSession {
     // Sets the failure text (and shows it when the switch is on).
     void Fail(unsigned id, std::u16string text);
 
+    // TLS settings of the connection, from the address and the environment.
+    struct STls;
+
   private:
     friend class CFtpDownload;
     struct SCurl;
@@ -93,6 +96,7 @@ class CUpdateServerSession {
 
     std::string m_serverUrl;  // ends in "/"
     Text::IUserPrompt* m_prompt;
+    std::unique_ptr<STls> m_tls;
     bool m_showErrors = true;
     const std::atomic<bool>* m_abort = nullptr;
     std::unique_ptr<SCurl> m_curl;

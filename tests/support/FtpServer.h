@@ -23,9 +23,14 @@ class CFtpServer {
         // The server ends itself once this many bytes of a file went out.
         long dieAfter = -1;
     };
+    // FTPS: `mode` "implicit" or "explicit", the certificate and key in `pem`.
+    struct STls {
+        std::string mode;
+        std::filesystem::path pem;
+    };
 
     explicit CFtpServer(std::filesystem::path root) : CFtpServer(std::move(root), SOptions{}) {}
-    CFtpServer(std::filesystem::path root, SOptions options) : m_root(std::move(root)) {
+    CFtpServer(std::filesystem::path root, SOptions options, const STls& tls = {}) : m_root(std::move(root)) {
         std::filesystem::create_directories(m_root);
         m_portFile = m_root.parent_path() / (m_root.filename().string() + ".port");
         std::filesystem::remove(m_portFile);
@@ -33,6 +38,7 @@ class CFtpServer {
         std::vector<std::string> args{
             "/usr/bin/python3", script,    "--root",      m_root.string(),    "--user", kUser,
             "--password",       kPassword, "--port-file", m_portFile.string()};
+        if (!tls.mode.empty()) args.insert(args.end(), {"--tls", tls.mode, "--cert", tls.pem.string()});
         if (options.dieAfter >= 0) {
             args.push_back("--die-after");
             args.push_back(std::to_string(options.dieAfter));
@@ -80,8 +86,8 @@ class CFtpServer {
     }
 
     int Port() const { return m_port; }
-    std::string Url(const std::string& password = kPassword) const {
-        return std::string("ftp://") + kUser + ":" + password + "@127.0.0.1:" + std::to_string(m_port) + "/";
+    std::string Url(const std::string& password = kPassword, const std::string& scheme = "ftp") const {
+        return scheme + "://" + kUser + ":" + password + "@127.0.0.1:" + std::to_string(m_port) + "/";
     }
     const std::filesystem::path& Root() const { return m_root; }
 

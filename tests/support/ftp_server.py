@@ -8,7 +8,10 @@ Test hooks:
     string per line) to that folder's listings, so a test can offer names no
     file system can hold;
   - --die-after N ends the whole server once N bytes of a file were handed out,
-    the way a server that goes away in the middle of a transfer looks.
+    the way a server that goes away in the middle of a transfer looks;
+  - --tls implicit|explicit with --cert PEM (certificate and key) serves FTPS:
+    TLS from the first byte, or after AUTH TLS with both connections required
+    to be protected.
 """
 import argparse
 import json
@@ -17,7 +20,7 @@ import os
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.filesystems import AbstractedFS
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, TLS_FTPHandler
 from pyftpdlib.servers import FTPServer
 
 EXTRA = ".listing-extra"
@@ -30,6 +33,8 @@ def main():
     parser.add_argument("--password", required=True)
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--die-after", type=int, default=-1)
+    parser.add_argument("--tls", choices=["implicit", "explicit"])
+    parser.add_argument("--cert")
     args = parser.parse_args()
 
     class DyingFile:
@@ -67,7 +72,24 @@ def main():
     logging.basicConfig(level=logging.ERROR)
     authorizer = DummyAuthorizer()
     authorizer.add_user(args.user, args.password, args.root, perm="elr")
-    handler = FTPHandler
+    if args.tls:
+        class ImplicitTls(TLS_FTPHandler):
+            def handle(self):
+                self.secure_connection(self.ssl_context)
+                super().handle()
+
+            def ftp_AUTH(self, line):
+                self.respond("503 Already using TLS.")
+
+        handler = ImplicitTls if args.tls == "implicit" else TLS_FTPHandler
+        handler.certfile = args.cert
+        handler.tls_control_required = True
+        handler.tls_data_required = True
+        # Clients resume the control connection's TLS session on the data
+        # connection; OpenSSL refuses that without a session id context.
+        handler.get_ssl_context().set_session_id(b"brelvantor-test")
+    else:
+        handler = FTPHandler
     handler.authorizer = authorizer
     handler.abstracted_fs = TestFS
     handler.use_sendfile = False

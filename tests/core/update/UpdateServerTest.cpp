@@ -1,6 +1,7 @@
 // The update checks against a real FTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "core/text/TempDir.h"
@@ -8,8 +9,10 @@
 #include "settings/SettingsStore.h"
 #include "support/FtpServer.h"
 #include "support/ScriptedPrompt.h"
+#include "text/Encoding.h"
 #include "text/StringTable.h"
 #include "update/UpdateChecks.h"
+#include "update/UpdateServer.h"
 #include "update/UpdateServerSession.h"
 #include "update/UpdateStrings.h"
 
@@ -207,6 +210,62 @@ TEST_F(UpdateServer, DownloadChecksSizeAndDigest) {
         part += ".part";
         EXPECT_FALSE(std::filesystem::exists(part)) << c.name;
     }
+}
+
+// FTPS both ways against a certificate of our own: the login works with the
+// authority named, the certificate is checked without it, and "ftpes://" never
+// falls back to plain FTP. (The test server's protected data connections fail
+// against libcurl, so the listing and the download are covered over plain FTP.)
+TEST_F(UpdateServer, FtpsImplicitAndExplicitWithTheCertificateChecked) {
+    const auto key = dir / "key.pem";
+    const auto cert = dir / "cert.pem";
+    const std::string make =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1"
+        " -addext subjectAltName=IP:127.0.0.1 -keyout '" +
+        key.string() + "' -out '" + cert.string() + "' 2>/dev/null";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    const auto both = dir / "server.pem";
+    {
+        std::ofstream out(both, std::ios::binary);
+        out << CTempDir::Read(key) << CTempDir::Read(cert);
+    }
+    const char* oldCa = std::getenv(Update::kCaFileEnvironmentVariable);
+    const std::string keptCa = oldCa ? oldCa : "";
+
+    struct SCase {
+        const char* tls;
+        const char* scheme;
+    } const cases[] = {{"implicit", "ftps"}, {"explicit", "ftpes"}, {"explicit", "FTPES"}};
+    for (const auto& c : cases) {
+        server =
+            std::make_unique<CFtpServer>(dir / "srv", CFtpServer::SOptions{}, CFtpServer::STls{c.tls, both});
+        Put("Brelvantor_V_2_0_0_0.deb", "x");
+        unsetenv(Update::kCaFileEnvironmentVariable);
+        {
+            CScriptedPrompt shown;
+            CUpdateServerSession session(server->Url(CFtpServer::kPassword, c.scheme), &shown);
+            EXPECT_FALSE(session.Open("Brelvantor")) << c.scheme << ": an unknown authority is refused";
+            EXPECT_EQ(shown.shown.size(), 1u) << c.scheme;
+        }
+        setenv(Update::kCaFileEnvironmentVariable, cert.c_str(), 1);
+        CScriptedPrompt shown;
+        CUpdateServerSession session(server->Url(CFtpServer::kPassword, c.scheme), &shown);
+        EXPECT_TRUE(session.Open("Brelvantor")) << c.scheme << ": " << Text::ToUtf8(session.LastError());
+        EXPECT_TRUE(shown.shown.empty()) << c.scheme;
+        server.reset();
+    }
+    // A plain server: "ftpes://" stops rather than sending the password in clear.
+    Start();
+    Put("Brelvantor_V_2_0_0_0.deb", "x");
+    CScriptedPrompt shown;
+    CUpdateServerSession session(server->Url(CFtpServer::kPassword, "ftpes"), &shown);
+    EXPECT_FALSE(session.Open("Brelvantor"));
+    EXPECT_EQ(shown.shown.size(), 1u);
+
+    if (oldCa)
+        setenv(Update::kCaFileEnvironmentVariable, keptCa.c_str(), 1);
+    else
+        unsetenv(Update::kCaFileEnvironmentVariable);
 }
 
 TEST_F(UpdateServer, MoreBytesThanListedIsAFailure) {
