@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "GuiTestSupport.h"
@@ -81,7 +82,7 @@ class UpdateGui : public CGuiTest {
             QObject::connect(&wizard, &QDialog::finished, [&] { finished = true; });
         wizard.NextButton()->click();
         SpinUntil([&] {
-            return finished || wizard.FinishButton()->isEnabled() ||
+            return finished || wizard.FinishButton()->isEnabled() || wizard.Bar()->isHidden() ||
                    (!wizard.CancelButton()->isEnabled() && !wizard.NextButton()->isEnabled());
         });
         QObject::disconnect(watch);
@@ -194,6 +195,19 @@ TEST_F(UpdateGui, ProgramFolderThatCannotTakeTheFileAsksWhere) {
         w.FinishButton()->click();
     });
     EXPECT_TRUE(started.empty());
+
+    // A chosen place that cannot take it either: the page stops, only Cancel is left.
+    std::ofstream(m_dir / "a-file") << "x";
+    m_prompt.files.push_back(m_dir / "a-file" / "x.deb");
+    RunWizard(frame, [&](CUpdateWizard& w) {
+        Download(w);
+        EXPECT_TRUE(w.CancelButton()->isEnabled());
+        EXPECT_FALSE(w.FinishButton()->isEnabled());
+        EXPECT_FALSE(w.Line(22011)->text().isEmpty());
+        w.CancelButton()->click();
+    });
+    EXPECT_TRUE(started.empty());
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "bin" / kInstaller));
 
     // A place chosen: the installer goes there and is started from there.
     const auto chosen = m_dir / "elsewhere.deb";
