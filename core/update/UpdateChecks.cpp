@@ -103,7 +103,8 @@ SPackageVersions NewestPackages(const std::vector<std::string>& names, const Dev
         CVersion& result = entry.Kind == kPackageFirmware ? newest.firmware : newest.os;
         for (const std::string& name : names) {
             const CVersion v = PackageVersion(name, entry.Kind);
-            if (!v.IsNone() && entry.Version < v) result = v;
+            // The highest newer version: the listing's order says nothing.
+            if (!v.IsNone() && entry.Version < v && result < v) result = v;
         }
     }
     return newest;

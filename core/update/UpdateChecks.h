@@ -79,9 +79,9 @@ std::optional<CSha256::Digest> FetchInstallerDigest(CUpdateServerSession& sessio
 
 // The newest firmware and operating-system versions of a package listing
 // against what is installed. For each installed component of kind 1 or 2
-// every package name is read for that kind; a version above the installed one
-// becomes the result, so that among the newer packages the one listed last
-// wins. 0 where nothing is newer.
+// every package name is read for that kind; the highest version above the
+// installed one is the result, in whatever order the server lists the names.
+// 0 where nothing is newer.
 struct SPackageVersions {
     CVersion firmware;
     CVersion os;

@@ -95,11 +95,16 @@ TEST(PackageChoice, NewerPackagesPerKind) {
          {"TB-V9.0.0_FW.LOD", "TB_9.0.0_FW.lod", "TB-V9.0.0_FW.lod.txt"},
          Installed(CVersion(1, 5, 0, 0)),
          V{}},
-        // Among the newer ones the one listed last wins, not the highest.
-        {"listed last wins",
+        // The highest newer one, whatever the listing's order (a server lists
+        // "V10" before "V9").
+        {"highest wins, not the one listed last",
          {"TB-V3.0.0_FW.lod", "TB-V2.0.0_FW.lod", "TB-V1.0.0_FW.lod"},
          Installed(CVersion(1, 5, 0, 0)),
-         V{CVersion(2, 0, 0, 0), {}}},
+         V{CVersion(3, 0, 0, 0), {}}},
+        {"numerically highest",
+         {"TB-V10.0.0.lod", "TB-V9.0.0.lod", "TB-V2.0.0_OS.lod"},
+         Installed(CVersion(1, 5, 0, 0), CVersion(1, 0, 0, 0)),
+         V{CVersion(10, 0, 0, 0), CVersion(10, 0, 0, 0)}},
     };
     for (const auto& c : cases) EXPECT_EQ(Update::NewestPackages(c.names, c.installed), c.expected) << c.what;
 }
