@@ -1,7 +1,7 @@
 #include "views/TabSummary.h"
 
-#include <QFontDatabase>
-#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QVBoxLayout>
 #include <cstdint>
 #include <vector>
@@ -10,17 +10,16 @@
 #include "model/HammerData.h"
 #include "report/SummaryTexts.h"
 #include "settings/AppSettings.h"
+#include "tools/dialogs/PrintTarget.h"
 #include "ui/CommandIds.h"
 #include "ui/UiText.h"
+#include "views/summary/SummaryView.h"
 
 CTabSummary::CTabSummary(SViewContext context, QWidget* parent)
-    : CTabPage(context, parent), m_text(new QPlainTextEdit(this)) {
-    m_text->setReadOnly(true);
-    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
-    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    : CTabPage(context, parent), m_view(new CSummaryView(context.doc, context.settings.DTFormat(), this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_text);
+    layout->addWidget(m_view);
 }
 
 QString CTabSummary::Caption() const {
@@ -48,19 +47,12 @@ void CTabSummary::BuildSummary() {
 }
 
 QString CTabSummary::SummaryText() {
-    CHammerDoc& doc = m_ctx.doc;
     BuildSummary();
-    const Report::CSummaryTexts texts(m_ctx.settings.DTFormat());
-    QString out;
-    for (int entry = 0; entry < doc.Summary().GetEntryCount(); ++entry) {
-        if (entry != 0) out += QStringLiteral("\r\n\r\n");
-        out += UiText::ToQ(texts.ExportText(doc.Summary(), entry));
-    }
-    return out;
+    return UiText::ToQ(m_view->ExportText());
 }
 
-QString CTabSummary::Text() const {
-    return m_text->toPlainText();
+QString CTabSummary::Text() {
+    return SummaryText();
 }
 
 void CTabSummary::RebuildIfShown() {
@@ -71,8 +63,8 @@ void CTabSummary::RebuildIfShown() {
         return;
     }
     m_stale = false;
-    QString text = SummaryText();
-    m_text->setPlainText(text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    BuildSummary();
+    m_view->viewport()->update();
 }
 
 void CTabSummary::showEvent(QShowEvent* event) {
@@ -85,6 +77,7 @@ void CTabSummary::DocChanged(int) {
 }
 
 void CTabSummary::Refresh() {
+    m_view->SetDateTimeFormat(m_ctx.settings.DTFormat());
     m_stale = true;
     RebuildIfShown();
 }
@@ -95,10 +88,36 @@ long CTabSummary::OnPageRequest(EPageRequest request, QString* text) {
             if (text) *text = SummaryText();
             return 1;
         case kViewPrint:
-            PrintTable(UiText::Get(Ids::kTabSummary), SummaryText());
+            Print();
+            return 1;
+        case kViewCopy:
+            BuildSummary();
+            m_view->Copy();
+            return 1;
+        case kViewCopyPicture:
+            BuildSummary();
+            m_view->CopyPicture();
             return 1;
         default:
             // Queries get no answer here, so the editing commands stay disabled.
             return 0;
     }
+}
+
+bool CTabSummary::PrintTo(QPrinter& printer, bool) {
+    // The summary has no selection: all of it goes on the sheet.
+    BuildSummary();
+    return m_view->Print(printer);
+}
+
+void CTabSummary::Print() {
+    BuildSummary();
+    if (!m_view->HasEntries()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    PrintTarget::Prepare(printer, PrintTarget::SuggestedPdfFile(m_ctx.doc.GetPath()),
+                         PrintTarget::InstalledPrinters());
+    QPrintDialog dialog(&printer, this);
+    dialog.setOptions(PrintTarget::DialogOptions(false));
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!PrintTo(printer, false)) PrintTarget::ReportFailure(printer, m_ctx.prompt);
 }

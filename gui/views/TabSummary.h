@@ -1,10 +1,11 @@
 #pragma once
-// The "Summary" page: the summary of the working series as text (its export
-// layout) until the drawn summary view replaces it. Printing and the export act
-// on the summary; editing commands are not handled here.
+// The "Summary" page: the drawn summary of the series taking part. It
+// rebuilds the summary at every change of the document and redraws; print,
+// export, copy and the picture act on the summary. The editing commands get
+// no answer here, so they stay disabled on this page.
 #include "views/TabPage.h"
 
-class QPlainTextEdit;
+class CSummaryView;
 
 class CTabSummary : public CTabPage {
     Q_OBJECT
@@ -15,7 +16,11 @@ class CTabSummary : public CTabPage {
     QString Caption() const override;
     void Refresh() override;
 
-    QString Text() const;
+    // The summary's export text.
+    QString Text();
+    CSummaryView* View() const { return m_view; }
+    // The drawn summary on one sheet; false when the printer refused it.
+    bool PrintTo(QPrinter& printer, bool selectionOnly);
 
   protected:
     void DocChanged(int index) override;
@@ -26,7 +31,8 @@ class CTabSummary : public CTabPage {
     void BuildSummary();
     QString SummaryText();
     void RebuildIfShown();
+    void Print();
 
-    QPlainTextEdit* m_text;
+    CSummaryView* m_view;
     bool m_stale = true;
 };

@@ -20,6 +20,7 @@
 #include <sstream>
 
 #include "GuiDriver.h"
+#include "ProjectFixture.h"
 #include "app/AboutDlg.h"
 #include "app/AppSettingsDlg.h"
 #include "app/BrelvantorApp.h"
@@ -29,6 +30,8 @@
 #include "app/StderrPrompt.h"
 #include "device/PortTable.h"
 #include "doc/HammerDoc.h"
+#include "model/HammerData.h"
+#include "model/SummaryData.h"
 #include "settings/AppSettings.h"
 #include "tools/curves/CustomStatDlg.h"
 #include "tools/curves/UploadCurveDlg.h"
@@ -87,6 +90,28 @@ void Save(QWidget* widget, const char* name) {
         std::fprintf(stderr, "cannot write %s\n", file.toLocal8Bit().constData());
         ++g_failures;
     }
+}
+
+// The Summary tab over `count` series of a wall, in the window `width` wide.
+void SaveSummary(CMainFrame& frame, int count, bool median, int width, const char* name) {
+    CHammerDoc& doc = frame.Doc();
+    doc.SetModified(false);
+    doc.TakeOverDownload(GuiFixture::MakeSeries(count));
+    CHammerData& data = doc.WorkingData();
+    static const char16_t* const kNames[] = {u"Wall A north", u"Wall A south", u"Column C3", u"Slab level 2",
+                                             u"Beam B7 underside near support", u"Wall B"};
+    if (count <= 12)
+        for (int i = 0; i < data.GetCount(); ++i) data.SetName(i, kNames[i % 6]);
+    doc.Summary().BuildSummary(data);
+    doc.Summary().SetAveraging(0, median ? kSummaryMedian : kSummaryMean);
+    doc.Summary().SetTitle(0, u"Basement walls, axis 1 to 4. Tested after 28 days.");
+    doc.NotifyViews(nullptr, -1);
+    const QSize old = frame.size();
+    frame.resize(width, 760);
+    frame.View()->Sheet()->setCurrentIndex(1);
+    Save(&frame, name);
+    frame.resize(old);
+    doc.SetModified(false);
 }
 
 std::string ReadText(const fs::path& file) {
@@ -215,6 +240,17 @@ int main(int argc, char** argv) {
         }
         Save(&frame, "main-download-de.png");
         ToolPictures(frame, prompt, "-de");
+        SaveSummary(frame, 5, false, 1180, "summary-de.png");
+
+        // The summary pages in English, each over a project of its own.
+        app.AppSettings().SetLanguageFile(u"");
+        app.AppSettings().LoadLanguageModule();
+        frame.ReloadMenus();
+        frame.View()->RefreshAll();
+        SaveSummary(frame, 5, false, 1180, "summary-5-mean.png");
+        SaveSummary(frame, 12, true, 1180, "summary-12-median.png");
+        SaveSummary(frame, 300, false, 1180, "summary-300.png");
+        SaveSummary(frame, 100, false, 900, "summary-stacked-900.png");
         frame.Doc().SetModified(false);
         app.ExitInstance();
         code = g_failures == 0 ? 0 : 1;

@@ -1,0 +1,524 @@
+#include "views/summary/SummaryPainter.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <numeric>
+
+#include "model/ModelTypes.h"
+#include "model/SummaryData.h"
+#include "report/SummaryTexts.h"
+#include "tools/dialogs/SensitiveArea.h"
+#include "tools/graph/GraphGrid.h"
+#include "ui/UiText.h"
+#include "views/series/ColorScheme.h"
+
+namespace {
+
+using UiText::Get;
+using UiText::ToQ;
+
+int PixelSize(const QFont& f) {
+    if (f.pixelSize() > 0) return f.pixelSize();
+    return std::max(1, qRound(f.pointSizeF() * 96.0 / 72.0));
+}
+
+QFont WithPixelSize(QFont f, int size) {
+    f.setPixelSize(std::max(1, size));
+    return f;
+}
+
+}  // namespace
+
+CSummaryPainter::TFonts::TFonts(const QFont& base) {
+    // Pixel sizes throughout: a printer or a picture scales the painter, and
+    // the page keeps the proportions of the screen.
+    normal = WithPixelSize(base, PixelSize(base));
+    underline = normal;
+    underline.setUnderline(true);
+    bold = normal;
+    bold.setWeight(QFont::ExtraBold);
+    boldUnderline = bold;
+    boldUnderline.setUnderline(true);
+    large = WithPixelSize(bold, static_cast<int>(QFontMetrics(normal).height() * 1.8 / 1.2));
+}
+
+CSummaryPainter::CSummaryPainter(QPainter& painter, const TFonts& fonts, CSummaryData& summary,
+                                 const Report::CSummaryTexts& texts, int hovered, CSensitiveArea* left,
+                                 CSensitiveArea* right, const QRect& visible)
+    : m_p(painter),
+      m_fonts(fonts),
+      m_summary(summary),
+      m_texts(texts),
+      m_hovered(hovered),
+      m_left(left),
+      m_right(right),
+      m_visible(visible),
+      m_normalMetrics(fonts.normal),
+      m_boldMetrics(fonts.bold),
+      m_lineHeight(static_cast<int>(m_boldMetrics.height() * 1.2)),
+      m_valueHeight(m_normalMetrics.height()) {}
+
+int CSummaryPainter::Width(const QString& text, const QFont& font) const {
+    return (font.weight() >= QFont::Bold ? m_boldMetrics : m_normalMetrics).horizontalAdvance(text);
+}
+
+int CSummaryPainter::DrawText(int x, int y, const QString& text, const QFont& font, const QColor& color) {
+    const QFontMetrics& fm = font.weight() >= QFont::Bold ? m_boldMetrics : m_normalMetrics;
+    const int w = fm.horizontalAdvance(text);
+    if (!m_measure && m_visible.intersects(QRect(x, y, w + 1, fm.height()))) {
+        m_p.setFont(font);
+        m_p.setPen(color);
+        m_p.drawText(x, y + fm.ascent(), text);
+    }
+    return w;
+}
+
+int CSummaryPainter::Title(int x, int y, unsigned id) {
+    return DrawText(x + kMargin, y + kMargin, Get(id), m_fonts.bold, CColorScheme::TableText());
+}
+
+// --- Statistics ------------------------------------------------------------------------------
+
+QSize CSummaryPainter::Statistics(int x, int y) {
+    const Report::TSummaryStatisticsTexts t = m_texts.StatisticsTexts(m_summary, 0, m_stats);
+    const int titleWidth = Title(x, y, 59459);
+    const int top = y + kMargin + m_lineHeight;
+    const QColor text = CColorScheme::TableText();
+    int column = x + kMargin;
+    int right = column;
+    for (int c = 0; c < 3; ++c) {
+        const auto& texts = c == 0 ? t.labels : (c == 1 ? t.symbols : t.values);
+        int widest = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int ly = top + i * m_lineHeight;
+            const QString s = ToQ(texts[static_cast<std::size_t>(i)]);
+            int w = 0;
+            if (c == 0 && i == 2) {
+                const QFont& f = m_hovered == kItemAveraging ? m_fonts.underline : m_fonts.normal;
+                w = DrawText(column, ly, s, f, CColorScheme::Link());
+                if (m_left && !m_measure) m_left->Add(QRect(column, ly, w, m_valueHeight), 1, kItemAveraging);
+            } else {
+                w = DrawText(column, ly, s, m_fonts.normal, text);
+            }
+            widest = std::max(widest, w);
+        }
+        right = column + widest;
+        // Short symbols ("N", "s") would leave the values glued to them.
+        column += std::max(static_cast<int>(1.1 * widest), widest + m_normalMetrics.horizontalAdvance(u'n'));
+    }
+    return QSize(std::max(titleWidth + 2 * kMargin, right - x + kMargin), top + 4 * m_lineHeight - y + kMargin);
+}
+
+// --- Settings --------------------------------------------------------------------------------
+
+QSize CSummaryPainter::Settings(int x, int y) {
+    const std::vector<Report::TLabelValue> lines = m_texts.SettingsTexts(m_summary, 0);
+    const int titleWidth = Title(x, y, 59460);
+    const int top = y + kMargin + m_lineHeight;
+    const int labelX = x + kMargin;
+    const QColor text = CColorScheme::TableText();
+    int widestLabel = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        widestLabel = std::max(widestLabel, DrawText(labelX, top + static_cast<int>(i) * m_lineHeight,
+                                                     ToQ(lines[i].label), m_fonts.normal, text));
+    const int valueX = labelX + static_cast<int>(1.4 * widestLabel);
+    int widestValue = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        widestValue = std::max(widestValue, DrawText(valueX, top + static_cast<int>(i) * m_lineHeight,
+                                                     ToQ(lines[i].value), m_fonts.normal, text));
+    return QSize(std::max(titleWidth + 2 * kMargin, valueX + widestValue - x + kMargin),
+                 top + static_cast<int>(lines.size()) * m_lineHeight - y + kMargin);
+}
+
+// --- Comment ---------------------------------------------------------------------------------
+
+QSize CSummaryPainter::Comment(int x, int y, int width) {
+    Title(x, y, 59443);
+    const int top = y + kMargin + m_lineHeight;
+    const int left = x + kMargin;
+    const int right = x + std::max(width, 2 * kMargin + 1) - kMargin;
+    const QFont& font = m_hovered == kItemComment ? m_fonts.underline : m_fonts.normal;
+    const QColor link = CColorScheme::Link();
+
+    std::u16string comment = m_summary.GetTitle(0);
+    std::erase(comment, u'\r');
+    const QString text = comment.empty() ? Get(59476) : ToQ(comment);
+
+    int cx = left;
+    int cy = top;
+    auto place = [&](const QString& piece) {
+        const int w = DrawText(cx, cy, piece, font, link);
+        if (m_left && !m_measure) m_left->Add(QRect(cx, cy, w, m_valueHeight), 1, kItemComment);
+        cx += w;
+    };
+    // Words end after a blank, a full stop or a line feed.
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text[end] != QLatin1Char(' ') && text[end] != QLatin1Char('.') &&
+               text[end] != QLatin1Char('\n'))
+            ++end;
+        const bool lineFeed = end < text.size() && text[end] == QLatin1Char('\n');
+        const QString word = text.mid(start, end - start + (end < text.size() && !lineFeed ? 1 : 0));
+        start = end + 1;
+        if (!word.isEmpty()) {
+            const int w = Width(word, m_fonts.normal);
+            if (cx > left && cx + w > right) {
+                cx = left;
+                cy += m_lineHeight;
+            }
+            if (w > right - left) {
+                // Wider than a whole line: character by character.
+                QString piece;
+                for (QChar ch : word) {
+                    if (!piece.isEmpty() && cx + Width(piece + ch, m_fonts.normal) > right) {
+                        place(piece);
+                        piece.clear();
+                        cx = left;
+                        cy += m_lineHeight;
+                    }
+                    piece += ch;
+                }
+                if (!piece.isEmpty()) place(piece);
+            } else {
+                place(word);
+            }
+        }
+        if (lineFeed) {
+            cx = left;
+            cy += m_lineHeight;
+        }
+    }
+    return QSize(width, cy + m_lineHeight - y + kMargin);
+}
+
+// --- Values list -----------------------------------------------------------------------------
+
+int CSummaryPainter::ValuesListWidth(int height) const {
+    const int top = kMargin + m_lineHeight;
+    const int bottom = height - kMargin;
+    int columnX = kMargin;
+    int widest = 0;
+    int vy = top;
+    for (int w : m_valueWidths) {
+        if (vy + m_valueHeight > bottom && vy > top) {
+            columnX += static_cast<int>(1.8 * widest);
+            widest = 0;
+            vy = top;
+        }
+        widest = std::max(widest, w);
+        vy += m_valueHeight;
+    }
+    const int titleWidth = m_boldMetrics.horizontalAdvance(Get(59458));
+    return std::max(titleWidth + 2 * kMargin, columnX + widest + kMargin);
+}
+
+QSize CSummaryPainter::ValuesList(int x, int y, int height) {
+    const int titleWidth = Title(x, y, 59458);
+    const int top = y + kMargin + m_lineHeight;
+    const int bottom = y + height - kMargin;
+    int columnX = x + kMargin;
+    int widest = 0;
+    int vy = top;
+    const QColor text = CColorScheme::TableText();
+    for (std::size_t i = 0; i < m_valueTexts.size(); ++i) {
+        if (vy + m_valueHeight > bottom && vy > top) {
+            columnX += static_cast<int>(1.8 * widest);
+            widest = 0;
+            vy = top;
+        }
+        const int w = m_valueWidths[i];
+        DrawText(columnX, vy, m_valueTexts[i], m_fonts.normal, text);
+        if (!m_measure && !m_summary.GetValue(0, static_cast<int>(i)).Valid &&
+            m_visible.intersects(QRect(columnX - 2, vy, w + 3, m_valueHeight))) {
+            // The series is invalid: its value is struck through.
+            m_p.setPen(QPen(text, 1));
+            const int mid = vy + m_valueHeight / 2;
+            m_p.drawLine(columnX - 2, mid, columnX + w, mid);
+        }
+        widest = std::max(widest, w);
+        vy += m_valueHeight;
+    }
+    return QSize(std::max(titleWidth + 2 * kMargin, columnX + widest - x + kMargin), height);
+}
+
+// --- Diagram ---------------------------------------------------------------------------------
+
+void CSummaryPainter::BarGeometry(int n, int width, int* barWidth, int* gap) {
+    const int available = width - 2 * kMargin - 30;
+    for (int m = 24; m >= 1; --m) {
+        const int g = m == 24 ? 2 : (m >= 3 ? 1 : 0);
+        if (n * m + (n + 2) * g <= available || m == 1) {
+            *barWidth = m;
+            *gap = g;
+            return;
+        }
+    }
+}
+
+int CSummaryPainter::LabelPixelSize(const TFonts& fonts, int barWidth) {
+    int size = PixelSize(fonts.large);
+    // Rotated, a text's thickness is its line height.
+    while (size > 1 && QFontMetrics(WithPixelSize(fonts.large, size)).height() > barWidth + 4) --size;
+    return size;
+}
+
+std::vector<int> CSummaryPainter::MedianValues(const CSummaryData& summary) {
+    if (summary.GetEntryCount() == 0 || summary.GetAveraging(0) != kSummaryMedian) return {};
+    std::vector<int> usable;
+    for (int i = 0; i < summary.GetValueCount(0); ++i)
+        if (!IsNoValue(summary.GetValue(0, i).Value)) usable.push_back(i);
+    if (usable.empty()) return {};
+    std::stable_sort(usable.begin(), usable.end(),
+                     [&](int a, int b) { return summary.GetValue(0, a).Value < summary.GetValue(0, b).Value; });
+    const std::size_t mid = usable.size() / 2;
+    if (usable.size() % 2) return {usable[mid]};
+    return {usable[mid - 1], usable[mid]};
+}
+
+QString CSummaryPainter::ShortName(const QString& name, const QFontMetrics& metrics) {
+    constexpr int kMaxWidth = 80;
+    if (metrics.horizontalAdvance(name) <= kMaxWidth) return name;
+    QString head = name;
+    const QString dots = QStringLiteral("...");
+    while (!head.isEmpty() && metrics.horizontalAdvance(head + dots) > kMaxWidth) head.chop(1);
+    return head + dots;
+}
+
+QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
+    const int n = m_summary.GetValueCount(0);
+    const int order = Report::CSummaryTexts::EffectiveDiagramOrder(m_summary, 0);
+    const QColor text = CColorScheme::TableText();
+
+    int titleWidth = DrawText(x + kMargin, y + kMargin, Get(59457) + QLatin1Char(' '), m_fonts.bold, text);
+    if (n >= 2) {
+        const int sx = x + kMargin + titleWidth;
+        const int w = DrawText(sx, y + kMargin, ToQ(m_texts.OrderLabel(order)),
+                               m_hovered == kItemOrder ? m_fonts.boldUnderline : m_fonts.bold, CColorScheme::Link());
+        if (m_left) m_left->Add(QRect(sx, y + kMargin, w, m_boldMetrics.height()), 1, kItemOrder);
+        titleWidth += w;
+    }
+
+    int m = 1;
+    int g = 0;
+    BarGeometry(n, width, &m, &g);
+    const int labelSize = LabelPixelSize(m_fonts, m);
+    const QFont labelFont = WithPixelSize(m_fonts.large, labelSize);
+    const QFontMetrics lm(labelFont);
+    // Below three pixels a font is unreadable; and bars without a gap between
+    // them would put their values on top of each other in a smear.
+    const bool values = labelSize > 3 && g > 0;
+    // Names are written in the normal font: in the bars' bold one the 80
+    // pixels would hold three letters.
+    const QFontMetrics& nm = m_normalMetrics;
+    const bool names = 1.3 * nm.tightBoundingRect(QStringLiteral("A")).height() < m + g;
+    result.barWidth = m;
+    result.barGap = g;
+    result.labelPixelSize = labelSize;
+    result.valuesShown = values;
+    result.namesShown = names;
+
+    const std::vector<int> bars = Report::CSummaryTexts::DiagramOrder(m_summary, 0, order);
+    std::vector<QString> shown;
+    int nameSpace = 0;
+    if (names) {
+        shown.reserve(bars.size());
+        for (int v : bars) {
+            shown.push_back(ShortName(ToQ(Report::CSummaryTexts::ShownName(m_summary.GetValue(0, v))), nm));
+            nameSpace = std::max(nameSpace, nm.horizontalAdvance(shown.back()));
+        }
+        nameSpace += 3;
+    }
+
+    double largest = 0;
+    for (int i = 0; i < n; ++i) {
+        const float v = m_summary.GetValue(0, i).Value;
+        if (!IsNoValue(v)) largest = std::max(largest, static_cast<double>(v));
+    }
+    TGraphSettings settings;
+    settings.left = x + kMargin;
+    settings.top = y + kMargin + m_lineHeight + m_valueHeight + 4;
+    settings.right = x + width - kMargin;
+    settings.bottom = y + kDiagramHeight - kMargin - nameSpace;
+    settings.xMin = -0.5;
+    settings.xMax = n + 0.5;
+    settings.yMin = 0;
+    settings.yMax = largest > 0 ? 1.3 * largest : 1.0;
+    settings.topFlags = 0;
+    settings.bottomFlags = 0;
+    settings.rightFlags = 0;
+    settings.zeroLineFlags = 0;
+    settings.leftFlags = TGraphSettings::kLine | TGraphSettings::kMajorOuter | TGraphSettings::kMinorOuter |
+                         TGraphSettings::kLabels;
+    settings.verticalGrid = false;
+    settings.gridColor = qRgb(214, 222, 230);
+    m_p.save();
+    m_p.setFont(m_fonts.normal);
+    m_p.setPen(QPen(text, 1));
+    CGraphGrid::AutoScale(settings, m_p, false, false);
+    CGraphGrid grid;
+    grid.SetSettings(m_p, settings);
+    if (values) {
+        // The highest value's text must stay below the title line: the
+        // axis grows until it does.
+        int widest = 0;
+        for (int i = 0; i < n; ++i)
+            widest = std::max(widest, lm.horizontalAdvance(ToQ(m_texts.DiagramValueText(m_summary, 0, i))));
+        const int ceiling = y + kMargin + m_lineHeight;
+        for (int step = 0; step < 20 && largest > 0; ++step) {
+            grid.SetSettings(m_p, settings);
+            if (grid.MapY(largest) - 3 - widest >= ceiling) break;
+            settings.yMax *= 1.15;
+            CGraphGrid::AutoScale(settings, m_p, false, false);
+        }
+        grid.SetSettings(m_p, settings);
+    }
+    const int barsWidth = n * (m + g) + g + 4;
+    if (grid.PlotRect().left + barsWidth + 4 > settings.right) {
+        // More bars than the window is wide: the grid runs along all of them.
+        settings.right = grid.PlotRect().left + barsWidth + 4;
+        grid.SetSettings(m_p, settings);
+    }
+    const CGraphGrid::TRect plot = grid.PlotRect();
+    const int originX = plot.left;
+    const int axisY = grid.MapY(0);
+    const int barsRight = originX + barsWidth;
+    const QRect diagramRect(x, y, settings.right - x + kMargin, kDiagramHeight);
+    const bool paint = !m_measure && m_visible.intersects(diagramRect);
+    if (paint) {
+        grid.Draw(m_p);
+        m_p.setPen(QPen(text, 1));
+        m_p.drawLine(originX, axisY, barsRight + 4, axisY);
+        const QString unit = ToQ(m_summary.GetUnitText(0));
+        m_p.drawText(originX - m_normalMetrics.horizontalAdvance(unit) / 2,
+                     plot.top - 4 - m_normalMetrics.descent(), unit);
+        if (!IsNoValue(m_stats.MeanValue)) {
+            const int meanY = grid.MapY(m_stats.MeanValue);
+            m_p.drawLine(originX - 2, meanY, originX + 4, meanY);
+        }
+    }
+
+    const std::vector<int> medians = MedianValues(m_summary);
+    m_p.setFont(labelFont);
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        const int v = bars[i];
+        const TMeasConverted& value = m_summary.GetValue(0, v);
+        const int left = originX + g + 4 + static_cast<int>(i) * (m + g);
+        const bool convertible = !IsNoValue(value.Value);
+        const int top = convertible ? std::max(plot.top, grid.MapY(value.Value)) : axisY;
+        const QString valueText = values ? ToQ(m_texts.DiagramValueText(m_summary, 0, v)) : QString();
+        const int vw = values ? lm.horizontalAdvance(valueText) : 0;
+        if (m_right)
+            m_right->Add(QRect(left, top - 3 - vw, m, axisY - top + 3 + vw), 1, static_cast<int>(value.SeriesIndex),
+                         0, ToQ(Report::CSummaryTexts::ShownName(value)));
+        const QRect column(left, y, m + g, kDiagramHeight);
+        if (!paint || !m_visible.intersects(column)) continue;
+        const bool median = std::find(medians.begin(), medians.end(), v) != medians.end();
+        const QColor color =
+            median ? CColorScheme::MedianBar() : (!value.Valid ? CColorScheme::OutlierBar() : CColorScheme::NormalBar());
+        if (axisY > top) m_p.fillRect(QRect(left, top, m, axisY - top), color);
+        // Text running upwards: its baseline is vertical, centred on the bar.
+        const int baseX = left + m / 2 + (lm.ascent() - lm.descent()) / 2;
+        m_p.setPen(text);
+        if (values) {
+            m_p.save();
+            m_p.translate(baseX, top - 3);
+            m_p.rotate(-90);
+            m_p.drawText(0, 0, valueText);
+            m_p.restore();
+        }
+        if (names) {
+            const int nw = nm.horizontalAdvance(shown[i]);
+            m_p.save();
+            m_p.setFont(m_fonts.normal);
+            m_p.translate(left + m / 2 + (nm.ascent() - nm.descent()) / 2, axisY + 3 + nw);
+            m_p.rotate(-90);
+            m_p.drawText(0, 0, shown[i]);
+            m_p.restore();
+        }
+    }
+    m_p.restore();
+    const int axisArea = originX - x;
+    return QSize(std::max(titleWidth + 2 * kMargin, axisArea + 2 * kMargin + barsWidth + 4), kDiagramHeight);
+}
+
+// --- The page --------------------------------------------------------------------------------
+
+CSummaryPainter::TResult CSummaryPainter::Draw(int clientWidth, int rememberedListHeight) {
+    TResult result;
+    if (m_summary.GetEntryCount() == 0 || m_summary.GetValueCount(0) == 0) return result;
+    result.drawn = true;
+    m_stats = m_summary.CalcSummaryStatistics(0);
+    const int n = m_summary.GetValueCount(0);
+    m_valueTexts.resize(static_cast<std::size_t>(n));
+    m_valueWidths.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        m_valueTexts[static_cast<std::size_t>(i)] = ToQ(m_texts.ValueListText(m_summary, 0, i));
+        m_valueWidths[static_cast<std::size_t>(i)] =
+            m_normalMetrics.horizontalAdvance(m_valueTexts[static_cast<std::size_t>(i)]);
+    }
+
+    const int W = clientWidth < 860 ? 800 : clientWidth - 60;
+
+    const QFontMetrics largeMetrics(m_fonts.large);
+    m_measure = false;
+    if (m_visible.intersects(QRect(20, 20, W, largeMetrics.height()))) {
+        m_p.setFont(m_fonts.large);
+        m_p.setPen(CColorScheme::TableText());
+        m_p.drawText(20, 20 + largeMetrics.ascent(), Get(59456));
+    }
+    const int y0 = 20 + static_cast<int>(1.4 * largeMetrics.height());
+
+    m_measure = true;
+    const QSize s = Statistics(0, 0);
+    const QSize t = Settings(0, 0);
+    m_measure = false;
+    int listHeight = kListHeight;
+    int listWidth = ValuesListWidth(listHeight);
+    const bool stacked = W < s.width() + t.width() + listWidth;
+    if (stacked) {
+        listHeight = rememberedListHeight > 0 ? rememberedListHeight : s.height() + t.height();
+        listWidth = ValuesListWidth(listHeight);
+        if (W < s.width() + listWidth) {
+            // The list grows in steps of 20 until it fits beside the
+            // statistics. The width only shrinks as the list grows, so the
+            // first step that fits is found by halving.
+            const int oneColumn = 2 * kMargin + m_lineHeight + n * m_valueHeight;
+            int lo = 1;
+            int hi = std::max(1, (oneColumn - listHeight) / 20 + 1);
+            while (lo < hi) {
+                const int mid = lo + (hi - lo) / 2;
+                if (W < s.width() + ValuesListWidth(listHeight + 20 * mid))
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+            listHeight += 20 * lo;
+            listWidth = ValuesListWidth(listHeight);
+        }
+    }
+    result.stacked = stacked;
+    result.listHeight = listHeight;
+
+    const QSize d = Diagram(10, y0, W, result);
+    const int y1 = y0 + kDiagramHeight;
+    ValuesList(10, y1, listHeight);
+    const int sx = listWidth + 10;
+    Statistics(sx, y1);
+    int columnHeight = 0;
+    if (stacked) {
+        Settings(sx, y1 + s.height());
+        columnHeight = s.height() + t.height();
+    } else {
+        Settings(sx + s.width(), y1);
+        columnHeight = std::max(s.height(), t.height());
+    }
+    const QSize c = Comment(sx, y1 + columnHeight, std::max(0, W - listWidth));
+    const int below = std::max(listHeight, columnHeight + c.height());
+    // The page's own rule leaves out the title above the diagram; with a short
+    // list that would cut off the page's bottom, so the end of what is drawn
+    // is the least.
+    const int height = std::max(static_cast<int>((below + kDiagramHeight) * 1.1), y1 + below + kMargin);
+    result.scrollSize = QSize(static_cast<int>(std::max(800, d.width()) * 1.1), height);
+    return result;
+}

@@ -1,0 +1,323 @@
+// The drawn summary: its diagram rules, what the user can click, and the
+// texts and pictures it hands out.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
+#include <QPainter>
+#include <QPrinter>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "SeriesTestSupport.h"
+#include "doc/DocView.h"
+#include "model/SummaryData.h"
+#include "report/ExportFile.h"
+#include "report/SummaryTexts.h"
+#include "text/Encoding.h"
+#include "views/series/ColorScheme.h"
+#include "views/summary/SummaryView.h"
+
+namespace {
+
+using namespace SeriesTest;
+
+struct TViewRecorder : IDocView {
+    std::vector<int> notices;
+    void OnDocChanged(int index) override { notices.push_back(index); }
+};
+
+class CSummaryViewTest : public ::testing::Test {
+  protected:
+    // `values` in Q, one series each; names "S1", "S2", ... unless given.
+    void AddSeries(const std::vector<double>& values, std::vector<std::u16string> names = {}) {
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            TSeriesSetup setup;
+            setup.impactCounter = static_cast<std::uint16_t>(scope.Data().GetCount() + 1);
+            setup.name = i < names.size() ? names[i] : u"S" + Text::FromUtf8(std::to_string(i + 1));
+            setup.q = std::vector<double>(5, values[i]);
+            scope.Add(setup);
+        }
+    }
+    CSummaryView& View() {
+        if (!view) {
+            view = std::make_unique<CSummaryView>(*scope.doc, 0);
+            view->SetUserInterface(&ui);
+            view->resize(900, 700);
+            view->show();
+        }
+        scope.doc->Summary().BuildSummary(scope.Data());
+        return *view;
+    }
+    // Draws as the screen does, onto an image of the page's size.
+    QImage Draw(CSummaryPainter::TResult* result = nullptr) {
+        CSummaryView& v = View();
+        QImage image(3000, 1600, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        const CSummaryPainter::TResult r = v.Render(painter, true, image.rect());
+        if (result) *result = r;
+        return image;
+    }
+    std::optional<CSensitiveArea::TEntry> Item(int id) {
+        for (const auto& e : View().LeftAreas().Entries())
+            if (e.id == id) return e;
+        return std::nullopt;
+    }
+    void Click(int id) {
+        const auto item = Item(id);
+        ASSERT_TRUE(item) << "no item " << id;
+        View().LeftClickAt(item->rect.center());
+    }
+
+    CDocScope scope;
+    CScriptedUi ui;
+    std::unique_ptr<CSummaryView> view;
+};
+
+// --- The diagram ---------------------------------------------------------------------------
+
+struct TBarCase {
+    int n;
+    int barWidth;
+    int gap;
+    bool names;
+};
+
+class BarRule : public CSummaryViewTest, public ::testing::WithParamInterface<TBarCase> {};
+
+TEST_P(BarRule, BarsNarrowWithTheirNumberAndNamesGoWhenTheyNoLongerFit) {
+    const TBarCase c = GetParam();
+    AddSeries(std::vector<double>(static_cast<std::size_t>(c.n), 40.0));
+    CSummaryPainter::TResult r;
+    Draw(&r);
+    ASSERT_TRUE(r.drawn);
+    EXPECT_EQ(r.barWidth, c.barWidth);
+    EXPECT_EQ(r.barGap, c.gap);
+    EXPECT_EQ(r.namesShown, c.names);
+    // Every bar is there for the right button, whatever its width.
+    EXPECT_EQ(View().RightAreas().Count(), static_cast<std::size_t>(c.n));
+    // Values above the bars only while their font is larger than 3 pixels and
+    // the bars stand apart.
+    EXPECT_EQ(r.valuesShown, r.labelPixelSize > 3 && r.barGap > 0);
+    if (c.n == 1000) {
+        EXPECT_FALSE(r.valuesShown);
+    }
+}
+
+// The window is 900 wide: the diagram is 840 wide, the bars have 790.
+INSTANTIATE_TEST_SUITE_P(Counts, BarRule,
+                         ::testing::Values(TBarCase{1, 24, 2, true}, TBarCase{5, 24, 2, true},
+                                           TBarCase{100, 6, 1, false}, TBarCase{1000, 1, 0, false}),
+                         [](const auto& info) { return "n" + std::to_string(info.param.n); });
+
+struct TMedianCase {
+    std::vector<double> q;
+    std::vector<int> medianSeries;
+};
+
+class MedianBars : public CSummaryViewTest, public ::testing::WithParamInterface<TMedianCase> {};
+
+TEST_P(MedianBars, MedianEntriesAreDrawnInTheMedianColour) {
+    const TMedianCase c = GetParam();
+    AddSeries(c.q);
+    View();
+    scope.doc->Summary().SetAveraging(0, kSummaryMedian);
+    const QImage image = Draw();
+    for (const auto& bar : View().RightAreas().Entries()) {
+        const bool median =
+            std::find(c.medianSeries.begin(), c.medianSeries.end(), bar.id) != c.medianSeries.end();
+        const QColor pixel = image.pixelColor(bar.rect.left() + bar.rect.width() / 2, bar.rect.bottom() - 2);
+        EXPECT_EQ(pixel, median ? CColorScheme::MedianBar() : CColorScheme::NormalBar()) << "series " << bar.id;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, MedianBars,
+                         ::testing::Values(TMedianCase{{40, 30, 50, 35}, {0, 3}},
+                                           TMedianCase{{40, 30, 50, 35, 45}, {0}}));
+
+TEST_F(CSummaryViewTest, NamesWiderThanEightyPixelsEndInDots) {
+    const QFontMetrics fm(QApplication::font());
+    const QString longName = QStringLiteral("Pfeiler Nordseite Achse 12 unten links");
+    const QString shortName = CSummaryPainter::ShortName(longName, fm);
+    EXPECT_TRUE(shortName.endsWith(QStringLiteral("...")));
+    EXPECT_LE(fm.horizontalAdvance(shortName), 80);
+    EXPECT_GT(fm.horizontalAdvance(shortName + QLatin1Char('x')), 75);
+    EXPECT_EQ(CSummaryPainter::ShortName(QStringLiteral("W1"), fm), QStringLiteral("W1"));
+}
+
+// --- What the user clicks ------------------------------------------------------------------
+
+TEST_F(CSummaryViewTest, StatisticsCountTheUsedSeriesOfAllInTheSummary) {
+    // 10 Q is below every curve: listed, not used.
+    AddSeries({40, 45, 50, 10});
+    View();
+    const Report::CSummaryTexts texts(0);
+    const TSummaryStatistics stats = scope.doc->Summary().CalcSummaryStatistics(0);
+    EXPECT_EQ(texts.StatisticsTexts(scope.doc->Summary(), 0, stats).values[0], u"= 3/4");
+    CSummaryPainter::TResult r;
+    Draw(&r);
+    EXPECT_EQ(View().RightAreas().Count(), 4u);  // the flat bar is there too
+}
+
+TEST_F(CSummaryViewTest, TheOrderLabelIsAbsentForOneSeriesAndCyclesForTwo) {
+    AddSeries({40});
+    Draw();
+    EXPECT_FALSE(Item(CSummaryPainter::kItemOrder));
+    AddSeries({45});
+    scope.doc->Summary().SetAveraging(0, kSummaryMean);
+    std::vector<int> orders;
+    for (int i = 0; i < 4; ++i) {
+        Draw();
+        Click(CSummaryPainter::kItemOrder);
+        orders.push_back(scope.doc->Summary().GetDiagramOrder(0));
+    }
+    EXPECT_EQ(orders, (std::vector<int>{1, 2, 0, 1}));
+}
+
+TEST_F(CSummaryViewTest, ClickingTheAveragingLabelSwitchesItAndTellsEveryView) {
+    AddSeries({40, 45, 50});
+    TViewRecorder other;
+    scope.doc->RegisterView(&other);
+    View();
+    scope.doc->Summary().SetAveraging(0, kSummaryMean);
+    Draw();
+    Click(CSummaryPainter::kItemAveraging);
+    EXPECT_EQ(scope.doc->Summary().GetAveraging(0), kSummaryMedian);
+    EXPECT_EQ(other.notices, (std::vector<int>{-1}));
+    const Report::CSummaryTexts texts(0);
+    EXPECT_EQ(texts.AveragingLabel(scope.doc->Summary(), 0), u"Median");
+    Draw();
+    Click(CSummaryPainter::kItemAveraging);
+    EXPECT_EQ(scope.doc->Summary().GetAveraging(0), kSummaryMean);
+    scope.doc->UnregisterView(&other);
+}
+
+TEST_F(CSummaryViewTest, RightClickRemovesOneSeriesOrAllAndAddsAll) {
+    AddSeries({40, 45, 50}, {u"Wall A", u"Wall B", u"Wall C"});
+    Draw();
+    const auto entries = View().RightAreas().Entries();
+    const auto bar = std::find_if(entries.begin(), entries.end(), [](const auto& e) { return e.id == 1; });
+    ASSERT_NE(bar, entries.end());
+
+    ui.menuAnswers = {1};
+    View().RightClickAt(bar->rect.center(), QPoint());
+    ASSERT_EQ(ui.contextMenus.size(), 1u);
+    ASSERT_EQ(ui.contextMenus[0].size(), 4u);
+    EXPECT_EQ(ui.contextMenus[0][0].text, u"Remove series Wall B");
+    EXPECT_TRUE(ui.contextMenus[0][1].separator);
+    EXPECT_EQ(scope.Data().GetUseInSummary(1), 0);
+    EXPECT_EQ(scope.Data().GetUseInSummary(0), 1);
+
+    // Beside the bars only the two commands for all series.
+    ui.menuAnswers = {2};
+    View().RightClickAt(QPoint(5, 5), QPoint());
+    EXPECT_EQ(ui.contextMenus[1].size(), 2u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(scope.Data().GetUseInSummary(i), 0);
+    ui.menuAnswers = {3};
+    View().RightClickAt(QPoint(5, 5), QPoint());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(scope.Data().GetUseInSummary(i), 1);
+}
+
+TEST_F(CSummaryViewTest, TheCommentIsEditedThroughTheDialog) {
+    AddSeries({40, 45});
+    Draw();
+    ui.commentAnswers = {std::nullopt, std::u16string(u"North wall\r\nlevel 2")};
+    Click(CSummaryPainter::kItemComment);  // cancelled
+    EXPECT_EQ(scope.doc->Summary().GetTitle(0), u"");
+    Draw();
+    Click(CSummaryPainter::kItemComment);
+    EXPECT_EQ(scope.doc->Summary().GetTitle(0), u"North wall\r\nlevel 2");
+    EXPECT_EQ(ui.comments, (std::vector<std::u16string>{u"", u""}));
+}
+
+// --- Texts, pictures, prints ---------------------------------------------------------------
+
+TEST_F(CSummaryViewTest, CopyPutsWindows1252BytesWithAZeroAndUnicodeText) {
+    AddSeries({40, 45}, {u"Wand S\u00fcd", u"Pfeiler \"B\""});
+    View();
+    QGuiApplication::clipboard()->clear();
+    View().Copy();
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(mime);
+    const QByteArray bytes = mime->data(QStringLiteral("text/plain;charset=windows-1252"));
+    const std::u16string text = View().ExportText();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(bytes.toStdString(), Text::ToCp1252(text) + std::string(1, '\0'));
+    EXPECT_TRUE(bytes.contains(QByteArray("Wand S\xfc" "d")));
+    EXPECT_TRUE(bytes.contains(QByteArray("Pfeiler \"B\"")));
+    EXPECT_TRUE(bytes.endsWith(QByteArray(1, '\0')));
+    EXPECT_EQ(mime->text(), Q(text));
+}
+
+TEST_F(CSummaryViewTest, ExportIsWhatTheCommandLineExports) {
+    AddSeries({40, 45, 51}, {u"Wand S\u00fcd", u"", u"Pfeiler \"B\""});
+    scope.doc->Summary().BuildSummary(scope.Data());
+    scope.doc->Summary().SetTitle(0, u"first\r\nsecond");
+    const fs::path project = scope.Dir() / "p.zvh";
+    ASSERT_TRUE(scope.doc->SaveProject(project));
+    const fs::path out = scope.Dir() / "cli.txt";
+    const std::string command = std::string("BRELVANTOR_SETTINGS=") + (scope.Dir() / "settings").string() + " " +
+                                BRELVANTOR_CLI + " export " + project.string() + " --summary -o " + out.string();
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    std::ifstream in(out, std::ios::binary);
+    const std::string cli((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(cli, Report::EncodeExportFile(View().ExportText()));
+}
+
+TEST_F(CSummaryViewTest, AnEmptySummaryDrawsPrintsCopiesAndExportsNothing) {
+    AddSeries({40});
+    scope.Data().SetUseInSummaryAll(0);
+    CSummaryPainter::TResult r;
+    const QImage image = Draw(&r);
+    EXPECT_FALSE(r.drawn);
+    QImage white(image.size(), image.format());
+    white.fill(Qt::white);
+    EXPECT_EQ(image, white);
+    EXPECT_TRUE(View().ExportText().empty());
+
+    auto* before = new QMimeData;
+    before->setText(QStringLiteral("kept"));
+    QGuiApplication::clipboard()->setMimeData(before);
+    View().Copy();
+    View().CopyPicture();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+
+    const fs::path pdf = scope.Dir() / "empty.pdf";
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    EXPECT_TRUE(View().Print(printer));
+    EXPECT_FALSE(fs::exists(pdf));
+}
+
+TEST_F(CSummaryViewTest, PictureAndPrintShowThePage) {
+    AddSeries({40, 45, 50});
+    View();
+    QGuiApplication::clipboard()->clear();
+    View().CopyPicture();
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    ASSERT_TRUE(mime);
+    EXPECT_TRUE(mime->hasFormat(QStringLiteral("image/svg+xml")));
+    const QImage picture = qvariant_cast<QImage>(mime->imageData());
+    EXPECT_EQ(picture.size(), View().ScrollSize());
+    EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::white));
+
+    const fs::path pdf = scope.Dir() / "summary.pdf";
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(View().Print(printer));
+    std::ifstream in(pdf, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // One page, however tall the summary.
+    std::size_t pages = 0;
+    for (std::size_t at = bytes.find("/Type /Page\n"); at != std::string::npos; at = bytes.find("/Type /Page\n", at + 1))
+        ++pages;
+    EXPECT_EQ(pages, 1u);
+}
+
+}  // namespace
