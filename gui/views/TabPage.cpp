@@ -27,6 +27,12 @@ void CTabPage::PrintTable(const QString& title, const QString& exportText) {
     if (!PrintTableTo(printer, title, exportText)) PrintTarget::ReportFailure(printer, m_ctx.prompt);
 }
 
+bool CTabPage::PrintTo(QPrinter& printer, bool) {
+    QString text;
+    OnPageRequest(kViewExportText, &text);
+    return PrintTableTo(printer, Caption(), text);
+}
+
 bool CTabPage::PrintTableTo(QPrinter& printer, const QString& title, const QString& exportText) {
     QString html = QStringLiteral("<h3>%1</h3><table border=\"1\" cellspacing=\"0\" cellpadding=\"2\">")
                        .arg(title.toHtmlEscaped());

@@ -40,6 +40,9 @@ class CTabPage : public QWidget, public IDocView {
     virtual QString Caption() const = 0;
     // The texts were reloaded (language or date format changed).
     virtual void Refresh() = 0;
+    // Prints the page without a dialog; false when the printer did not take
+    // the job. By default the export text as a table.
+    virtual bool PrintTo(QPrinter& printer, bool selectionOnly);
 
     // IDocView
     void OnDocChanged(int index) override;

@@ -20,7 +20,7 @@ class CTabSummary : public CTabPage {
     QString Text();
     CSummaryView* View() const { return m_view; }
     // The drawn summary on one sheet; false when the printer refused it.
-    bool PrintTo(QPrinter& printer, bool selectionOnly);
+    bool PrintTo(QPrinter& printer, bool selectionOnly) override;
 
   protected:
     void DocChanged(int index) override;
