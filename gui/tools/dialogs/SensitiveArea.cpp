@@ -2,10 +2,15 @@
 
 void CSensitiveArea::Add(const QRect& rect, int rank, int id, int second, const QString& text) {
     TEntry entry{rect, rank, id, second, text, true};
-    for (TEntry& slot : m_entries) {
-        if (!slot.inUse) {
-            slot = std::move(entry);
-            return;
+    // Without a freed slot there is nothing to look for: a summary of
+    // thousands of bars adds them in linear time.
+    if (m_free > 0) {
+        for (TEntry& slot : m_entries) {
+            if (!slot.inUse) {
+                slot = std::move(entry);
+                --m_free;
+                return;
+            }
         }
     }
     m_entries.push_back(std::move(entry));
@@ -32,5 +37,8 @@ std::optional<CSensitiveArea::TEntry> CSensitiveArea::HitTest(const QPoint& poin
 }
 
 void CSensitiveArea::Release(std::size_t slot) {
-    if (slot < m_entries.size()) m_entries[slot].inUse = false;
+    if (slot < m_entries.size() && m_entries[slot].inUse) {
+        m_entries[slot].inUse = false;
+        ++m_free;
+    }
 }

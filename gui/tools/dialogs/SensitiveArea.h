@@ -29,7 +29,10 @@ class CSensitiveArea {
     // The entry in use whose rectangle holds the point (edges included) with the
     // highest rank; the earliest among equal ranks.
     std::optional<TEntry> HitTest(const QPoint& point) const;
-    void Clear() { m_entries.clear(); }
+    void Clear() {
+        m_entries.clear();
+        m_free = 0;
+    }
     // Marks one entry free, so the next Add may reuse its slot.
     void Release(std::size_t slot);
 
@@ -38,4 +41,5 @@ class CSensitiveArea {
 
   private:
     std::vector<TEntry> m_entries;
+    std::size_t m_free = 0;  // entries released and not yet reused
 };
