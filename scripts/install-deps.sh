@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev socat
   qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-translations-l10n libgl-dev
-  libcurl4-openssl-dev python3 python3-pyftpdlib python3-openssl openssl xvfb xauth
+  libcurl4-openssl-dev libusb-1.0-0-dev python3 python3-pyftpdlib python3-openssl openssl xvfb xauth
   desktop-file-utils appstream shared-mime-info help2man poppler-utils
 )
 

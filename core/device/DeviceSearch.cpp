@@ -24,6 +24,9 @@
 #include "streamio/IpStream.h"
 #include "streamio/Rs232Stream.h"
 #include "streamio/StreamFactory.h"
+#include "streamio/UsbHostProbe.h"
+#include "streamio/UsbHostProbeManager.h"
+#include "streamio/UsbHostStream.h"
 #include "text/Encoding.h"
 #include "text/StringTable.h"
 
@@ -32,11 +35,13 @@ namespace Device {
 namespace {
 
 constexpr unsigned kIdSerial = 20000;
+constexpr unsigned kIdUsb = 20001;
 constexpr unsigned kIdEthernet = 20002;
-constexpr unsigned kIdSearching = 20003;    // "Search %s device on %s..."
-constexpr unsigned kIdCannotOpen = 20004;   // "could not open port."
-constexpr unsigned kIdNoDevice = 20006;     // "No device of the required type found."
-constexpr unsigned kIdDeviceFound = 20007;  // " %s   Serial: %s"
+constexpr unsigned kIdSearching = 20003;      // "Search %s device on %s..."
+constexpr unsigned kIdCannotOpen = 20004;     // "could not open port."
+constexpr unsigned kIdNoDevice = 20006;       // "No device of the required type found."
+constexpr unsigned kIdDeviceFound = 20007;    // " %s   Serial: %s"
+constexpr unsigned kIdCannotOpenUsb = 20020;  // "could not open USB device."
 constexpr unsigned kMaxScanPort = 255;
 constexpr int kIpPort = 3728;
 constexpr std::uint32_t kOpenMode = StreamIO::kOpenRead | StreamIO::kOpenWrite;
@@ -101,12 +106,14 @@ class CSearch {
             case PortSerial:
                 SearchSerial();
                 break;
+            case PortUsb:
+                SearchUsb();
+                break;
             case PortEthernet:
                 SearchEthernet();
                 break;
             default:
-                // USB devices are listed by the USB transport, which this program
-                // does not have; other values name no port type.
+                // Other values name no port type.
                 break;
         }
         m_Device.reset();
@@ -326,6 +333,54 @@ class CSearch {
         probe.Live = nullptr;
         probe.Done = true;
         m_ProbeDone.notify_all();
+    }
+
+    // Every listed USB device of the family's kind, one after the other: the
+    // HID family on its control channel, the others on bulk pipes.
+    void SearchUsb() {
+        if (!m_Device) return;
+        const bool hid = m_Job.DeviceType == TypeHidProbe;
+        const std::vector<std::string> paths =
+            hid ? StreamIO::ListUsbProbeDevices() : StreamIO::ListUsbHostDevices();
+        for (const std::string& path : paths) {
+            if (!m_Device) m_Device = Create();
+            if (!m_Device) return;
+            std::u16string status = Text::FormatString(kIdSearching, m_DeviceName, Text::LoadString(kIdUsb));
+            Report(status);
+            std::unique_ptr<StreamIO::CIoStream> stream;
+            if (hid)
+                stream = std::make_unique<StreamIO::CUsbHostProbeControl>();
+            else
+                stream = std::make_unique<StreamIO::CUsbHostStream>();
+            bool opened = false;
+            try {
+                opened = stream->Open(path, kOpenMode);
+            } catch (const StreamIO::CFileException&) {
+                opened = false;
+            }
+            if (!opened) {
+                status += u"\r\n" + Text::LoadString(kIdCannotOpenUsb) + u" " + Text::FromUtf8(path);
+                Report(status);
+            } else if (m_Device->Attach(std::move(stream), PortUsb)) {
+                SShortIdentity identity;
+                if (m_Device->Identify(identity)) {
+                    status += u"\r\n" +
+                              Text::FormatString(kIdDeviceFound, identity.DeviceType, identity.SerialNumber);
+                    Report(status);
+                    if (IsAbortRequested()) {
+                        m_Device.reset();
+                    } else if (m_Job.Callback != nullptr) {
+                        m_Job.Callback->OnDevice(std::move(m_Device));
+                    }
+                    m_Device.reset();
+                } else {
+                    status += u"\r\n" + Text::LoadString(kIdNoDevice);
+                    Report(status);
+                    if (std::unique_ptr<StreamIO::CIoStream> back = m_Device->Detach()) back->CloseQuietly();
+                }
+            }
+            if (IsAbortRequested()) return;
+        }
     }
 
     void SearchEthernet() {

@@ -6,7 +6,8 @@
 //
 // A scan tries the ports of the port table (PortTable.h) that exist, in order,
 // from 1 to 255, leaving out the skipped port; a search without scan tries the
-// job's port number only.
+// job's port number only. A USB search tries every listed device of the
+// maker (HID devices for the HID family, bulk-pipe devices for the others).
 #include "device/DeviceThread.h"
 
 namespace Device {

@@ -16,6 +16,7 @@ enum NPorts : std::int32_t {
 // Talvenbrecker; the other values name families it does not create.
 enum NTypes : std::int32_t {
     TypeVantrel = 2,
+    TypeHidProbe = 5,  // the family on HID reports; every other type uses bulk pipes over USB
     TypeCount = 12,  // also the "no type" default of a search job
 };
 

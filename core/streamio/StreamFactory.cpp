@@ -11,6 +11,9 @@
 #include "streamio/RamDisk.h"
 #include "streamio/RamStream.h"
 #include "streamio/StreamErrors.h"
+#include "streamio/UsbHostProbe.h"
+#include "streamio/UsbHostProbeManager.h"
+#include "streamio/UsbHostStream.h"
 
 namespace StreamIO {
 
@@ -67,6 +70,10 @@ std::unique_ptr<CIoStream> CreateStream(const std::string& name, std::uint32_t f
         stream = std::make_unique<CRamStream>();
     } else if (IsIpName(name)) {
         stream = std::make_unique<CIpStream>();
+    } else if (IsUsbHostName(name)) {
+        stream = std::make_unique<CUsbHostStream>();
+    } else if (IsUsbProbeName(name)) {
+        stream = std::make_unique<CUsbHostProbeControl>();
     } else {
         stream = std::make_unique<CFileStream>();
     }

@@ -4,6 +4,8 @@
 //                             -> the serial transport (plugged in, see below)
 //   a name beginning "IP:"    -> the IP transport (TCP, or UDP with kOpenUdp)
 //   a name beginning "RAM:"   -> a file of the in-memory disk
+//   a name beginning "USB:"   -> a bulk-pipe USB device (UsbHostStream.h)
+//   a name beginning "HID:"   -> the control channel of a HID device (UsbHostProbe.h)
 //   anything else             -> a file of the file system
 // The stream comes back open; every failure raises a CFileException.
 #include <cstdint>

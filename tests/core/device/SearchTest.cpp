@@ -19,6 +19,8 @@
 #include "device/TrafficLog.h"
 #include "streamio/FileException.h"
 #include "streamio/Rs232Stream.h"
+#include "streamio/StreamErrors.h"
+#include "streamio/UsbHostStream.h"
 #include "text/Encoding.h"
 
 using namespace Device;
@@ -416,4 +418,42 @@ TEST_F(SearchTest, APortIsNamedBeforeItIsTried) {
         EXPECT_EQ(shownBefore, std::vector<std::string>{"Search Talvenbrecker device on Serial COM1: (" +
                                                         hammer.Path() + ")..."});
     }
+}
+
+namespace {
+
+// Lists two bulk-pipe devices that cannot be opened (another program has them).
+class CUnopenableUsb : public StreamIO::IUsbHostBackend {
+  public:
+    std::vector<std::string> List(std::uint16_t, std::uint16_t) override {
+        return {"USB:001-002", "USB:001-003"};
+    }
+    std::unique_ptr<StreamIO::IUsbBulkDevice> Open(const std::string&, std::uint16_t, std::uint16_t,
+                                                   std::int32_t& code) override {
+        code = StreamIO::kErrBusy;
+        return nullptr;
+    }
+};
+
+}  // namespace
+
+TEST_F(SearchTest, UsbTriesEveryListedDeviceAndNamesThoseThatDidNotOpen) {
+    SJobEntry job = Job(false, false);
+    job.PortType = PortUsb;
+    StreamIO::SetUsbHostBackend(std::make_shared<CUnopenableUsb>());
+    RunSearchJob(job);
+    StreamIO::SetUsbHostBackend(nullptr);
+    for (const char* path : {"USB:001-002", "USB:001-003"}) {
+        SCOPED_TRACE(path);
+        EXPECT_TRUE(
+            recorder.AnyStatusContains(std::string(" on USB...\r\ncould not open USB device. ") + path));
+    }
+    EXPECT_EQ(recorder.Ends(), 1);
+    EXPECT_EQ(recorder.DeviceCount(), 0u);
+
+    // This machine has none of the maker's USB devices: the search just ends.
+    const std::size_t before = recorder.Statuses().size();
+    RunSearchJob(job);
+    EXPECT_EQ(recorder.Statuses().size(), before);
+    EXPECT_EQ(recorder.Ends(), 2);
 }

@@ -1,0 +1,100 @@
+#pragma once
+// The two streams of a HID probe device: the control channel on feature
+// reports and the data channel on input reports (framing in HidReport.h),
+// sharing the device's handle through CUsbHostProbeManager.
+//
+// Both poll: a read polls the device until the bytes asked for have come, a
+// control write until the device has consumed each report. Between two polls
+// that brought nothing they pause the poll interval (0: no pause). A poll
+// loop ends with 1460 when its time-out has passed since the operation began,
+// and with whatever it has (38 when nothing) when CancelIo is called from
+// another thread during the operation; Interrupt ends this and every later
+// operation. A report that breaks the framing raises 13 with the stream's name.
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "streamio/HidReport.h"
+#include "streamio/IoStream.h"
+#include "streamio/UsbBackend.h"
+
+namespace StreamIO {
+
+class CUsbHostProbeBase : public CIoStream {
+  public:
+    bool IsOpen() const override { return m_Device != nullptr; }
+    bool GetTimeouts(std::int32_t& readMs, std::int32_t& writeMs) override;
+    bool SetTimeouts(std::int32_t readMs, std::int32_t writeMs) override;
+    bool CancelIo() override;
+    void Interrupt() override;
+    void SetPollInterval(std::int32_t ms) { m_PollMs = ms; }
+
+  protected:
+    // Clears a cancel left from an earlier operation.
+    void Begin() { m_Cancel.store(false); }
+    bool Stopped() { return m_Interrupted.load() || m_Cancel.load(); }
+    void Pause() const;
+    static bool Expired(std::chrono::steady_clock::time_point start, std::int32_t ms);
+
+    std::string m_Path;
+    std::shared_ptr<IHidDevice> m_Device;
+    std::int32_t m_PollMs = 1;
+    std::int32_t m_ReadMs = 500;
+    std::int32_t m_WriteMs = 100;
+    std::atomic<bool> m_Cancel{false};
+    std::atomic<bool> m_Interrupted{false};
+};
+
+class CUsbHostProbeControl : public CUsbHostProbeBase {
+  public:
+    CUsbHostProbeControl() = default;
+    ~CUsbHostProbeControl() override;
+
+    bool Open(const std::string& name, std::uint32_t flags) override;
+    void Close() override;
+    // Bytes of the current device report not yet handed out.
+    std::size_t GetInputCount() override;
+    void ClearInput() override;
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+
+  private:
+    // One poll of the device's report; takes its payload when it is new.
+    // Returns the report's status.
+    SHidStatus Poll();
+    void Acknowledge();
+
+    std::size_t m_Length = 0;
+    std::vector<std::uint8_t> m_Report;  // the last report polled
+    std::vector<std::uint8_t> m_In;      // payload of the report being taken
+    std::size_t m_InAt = 0;
+    bool m_Taken = false;  // a report was taken: m_LastTaken means something
+    bool m_Acked = true;   // the device was told that it was all taken
+    std::uint8_t m_LastTaken = 0;
+    std::uint8_t m_OutSequence = 7;  // so the first report goes out as 0
+};
+
+class CUsbHostProbeData : public CUsbHostProbeBase {
+  public:
+    CUsbHostProbeData() = default;
+    ~CUsbHostProbeData() override;
+
+    bool Open(const std::string& name, std::uint32_t flags) override;
+    void Close() override;
+    std::size_t GetInputCount() override { return m_Report.size() - m_At; }
+    void ClearInput() override { m_At = m_Report.size(); }
+    std::size_t Read(void* buffer, std::size_t count) override;
+    // The data channel only brings data in.
+    std::size_t Write(const void* buffer, std::size_t count) override;
+
+  private:
+    std::unique_ptr<IHidDevice> m_Input;  // its own handle for the input reports
+    std::vector<std::uint8_t> m_Report;   // payload of the last report
+    std::size_t m_At = 0;
+    bool m_HaveSequence = false;
+    std::uint8_t m_Sequence = 0;
+};
+
+}  // namespace StreamIO

@@ -1,0 +1,62 @@
+#pragma once
+// A device on a vendor-class USB interface with one bulk IN and one bulk OUT
+// pipe, reached through libusb. Names are "USB:" with the bus and device
+// numbers ("USB:001-004"), as ListUsbHostDevices gives them; the vendor and
+// product pair is the maker's bulk device.
+//
+// Read gathers the missing bytes from the IN pipe until they are complete;
+// it ends with 1460 once the read time-out has passed since it began and
+// with 38 when the device sends an empty packet. Write is one transfer
+// within the write time-out, 1460 when nothing went out. Other failures
+// raise with the stream's name. The queue length and the byte rate are not
+// known (0), so the protocol engine assumes the bulk rate.
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "streamio/IoStream.h"
+#include "streamio/UsbBackend.h"
+
+namespace StreamIO {
+
+// Whether `name` names a bulk-pipe USB stream ("USB:" in any letter case).
+bool IsUsbHostName(std::string_view name);
+
+// The present bulk-pipe devices; empty when there are none or no USB at all.
+std::vector<std::string> ListUsbHostDevices();
+
+// The backend every new stream and the device list use (tests replace it;
+// nullptr restores the kernel's).
+void SetUsbHostBackend(std::shared_ptr<IUsbHostBackend> backend);
+
+class CUsbHostStream : public CIoStream {
+  public:
+    CUsbHostStream();
+    ~CUsbHostStream() override;
+
+    bool Open(const std::string& name, std::uint32_t flags) override;
+    void Close() override;
+    bool IsOpen() const override { return m_Device != nullptr; }
+    bool GetTimeouts(std::int32_t& readMs, std::int32_t& writeMs) override;
+    bool SetTimeouts(std::int32_t readMs, std::int32_t writeMs) override;
+    // Ends the transfer in progress (between two slices of its wait).
+    bool CancelIo() override;
+    void Interrupt() override;
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+
+  private:
+    bool Stopped();
+
+    std::shared_ptr<IUsbHostBackend> m_Backend;
+    std::unique_ptr<IUsbBulkDevice> m_Device;
+    std::vector<std::uint8_t> m_Rest;  // bytes of the last packet not yet handed out
+    std::size_t m_RestAt = 0;
+    std::int32_t m_ReadMs = 500;
+    std::int32_t m_WriteMs = 100;
+    std::atomic<bool> m_Cancel{false};
+    std::atomic<bool> m_Interrupted{false};
+};
+
+}  // namespace StreamIO
