@@ -206,6 +206,10 @@ void CSimPty::Run() {
     Clock::time_point lastInput = Clock::now();
     // A TCP line starts without a peer: it waits for the program to connect.
     bool hungUp = Tcp();
+    // Whether the line brought bytes since it last went quiet: only then has a
+    // hang-up something of the hammer's to reset. A terminal that nobody opens
+    // must not cut into a request that arrives on the other line.
+    bool carried = false;
     const std::uint32_t rate = m_Options.LineRate;
     // Paced output leaves in slices of about 10 ms, which a serial line's
     // receive queue would deliver just as unevenly.
@@ -294,6 +298,7 @@ void CSimPty::Run() {
         if (rev & POLLIN) {
             const ssize_t n = ::read(m_Master, buffer.data(), buffer.size());
             if (n > 0) {
+                carried = true;
                 lastInput = Clock::now();
                 m_Hammer.Receive(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(n)),
                                  produced);
@@ -310,7 +315,8 @@ void CSimPty::Run() {
             queue.clear();
             sentOfFront = 0;
             pausing = false;
-            m_Hammer.OnHangUp();
+            if (carried) m_Hammer.OnHangUp();
+            carried = false;
             if (Tcp()) {
                 // The peer is gone for good: the next one connects anew.
                 ::close(m_Master);

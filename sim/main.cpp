@@ -14,9 +14,11 @@
 namespace {
 
 Sim::CSimPty* g_Pty = nullptr;
+Sim::CSimPty* g_Beside = nullptr;  // the terminal served beside a TCP line
 
 extern "C" void OnSignal(int) {
     if (g_Pty) g_Pty->RequestStop();
+    if (g_Beside) g_Beside->RequestStop();
 }
 
 void PrintHelp() {
@@ -39,6 +41,8 @@ void PrintHelp() {
         "  --tcp HOST:PORT    serve on TCP instead of a terminal, as a hammer behind a\n"
         "                     serial-to-network bridge (port 0: any free port); the\n"
         "                     line printed is then IP:HOST:PORT\n"
+        "  --pty              with --tcp: serve on a terminal too (one hammer, two\n"
+        "                     lines); its path is printed first, then IP:HOST:PORT\n"
         "  --line-rate N      send at most N bytes per second (3840 is a 38400 baud line);\n"
         "                     default: as fast as the terminal takes them\n"
         "  --fault KIND[=N]   inject a fault (repeatable):\n"
@@ -70,6 +74,7 @@ int main(int argc, char** argv) {
     Sim::CSimPty::SOptions options;
     Sim::SSimFaults faults;
     bool printSize = false;
+    bool keepPty = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&](std::string& out) {
@@ -87,6 +92,8 @@ int main(int argc, char** argv) {
             if (!value(dumpPath)) return Usage("--dump needs a file");
         } else if (arg == "--tcp") {
             if (!value(options.TcpAddress)) return Usage("--tcp needs HOST:PORT");
+        } else if (arg == "--pty") {
+            keepPty = true;
         } else if (arg == "--link") {
             if (!value(options.LinkPath)) return Usage("--link needs a path");
         } else if (arg == "--format") {
@@ -125,13 +132,25 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    Sim::CSimPty pty(hammer, options);
+    if (keepPty && options.TcpAddress.empty()) return Usage("--pty goes with --tcp");
+    // Beside a TCP line the terminal serves the same hammer on a thread of its
+    // own; the hammer takes one request at a time from either.
+    Sim::CSimPty::SOptions besideOptions = options;
+    besideOptions.TcpAddress.clear();
+    if (keepPty) options.LinkPath.clear();  // --link names the terminal
+    Sim::CSimPty beside(hammer, besideOptions);
     std::string error;
+    if (keepPty && !beside.Start(error)) {
+        std::fprintf(stderr, "brelvantor-sim: %s\n", error.c_str());
+        return 1;
+    }
+    Sim::CSimPty pty(hammer, options);
     if (!pty.Open(error)) {
         std::fprintf(stderr, "brelvantor-sim: %s\n", error.c_str());
         return 1;
     }
     g_Pty = &pty;
+    if (keepPty) g_Beside = &beside;
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
@@ -140,15 +159,19 @@ int main(int argc, char** argv) {
     sigaction(SIGHUP, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
 
+    if (keepPty) std::printf("%s\n", beside.SlavePath().c_str());
     std::printf("%s\n", pty.SlavePath().c_str());
     std::fflush(stdout);
+    const std::string lines = keepPty ? beside.SlavePath() + " and " + pty.SlavePath() : pty.SlavePath();
+    const std::string& link = keepPty ? besideOptions.LinkPath : options.LinkPath;
     std::fprintf(stderr, "brelvantor-sim: %s-format hammer \"%s\", %zu series, serving on %s%s%s\n",
                  state.NewFormat ? "new" : "old", state.Identity.DeviceType.c_str(), state.Series.size(),
-                 pty.SlavePath().c_str(), options.LinkPath.empty() ? "" : " linked as ",
-                 options.LinkPath.c_str());
+                 lines.c_str(), link.empty() ? "" : " linked as ", link.c_str());
 
     pty.Run();
     g_Pty = nullptr;
+    beside.Stop();
+    g_Beside = nullptr;
 
     int rc = 0;
     if (!dumpPath.empty()) {

@@ -219,6 +219,36 @@ TEST_F(CliDownload, AHammerBehindANetworkBridge) {
     EXPECT_EQ(2, Cli({"identify", "--port", "IP:127.0.0.1"}).exitCode);  // no port number
 }
 
+TEST_F(CliDownload, OneHammerOnATerminalAndOnTcpAtOnce) {
+    // Paced like a fast line, on both lines of one simulated hammer.
+    StartSim("new-format-L.json", {"--tcp", "127.0.0.1:0", "--pty", "--line-rate", "200000"});
+    const std::string address = sim->NextLine();
+    ASSERT_TRUE(address.starts_with("IP:127.0.0.1:")) << address;
+    for (const std::string& port : {sim->Path(), address}) {
+        SCOPED_TRACE(port);
+        const SRun identify = Cli({"identify", "--port", port});
+        EXPECT_EQ(0, identify.exitCode) << Describe(identify);
+        EXPECT_TRUE(Contains(identify.out, "TB-L-20417")) << identify.out;
+    }
+    const SRun run = Cli({"download", "--port", address, "-o", (dir / "tcp.zvh").string()});
+    EXPECT_EQ(0, run.exitCode) << Describe(run);
+    EXPECT_TRUE(Contains(run.err, "4 measurement series downloaded")) << run.err;
+    EXPECT_TRUE(StopSim().ClockSet);
+
+    // A fault of the hammer reaches the program over TCP as over the terminal.
+    for (const bool overTcp : {false, true}) {
+        SCOPED_TRACE(overTcp ? "tcp" : "terminal");
+        StartSim("large.json", {"--tcp", "127.0.0.1:0", "--pty", "--fault", "cut=1000"});
+        const std::string tcp = sim->NextLine();
+        const SRun cut =
+            Cli({"download", "--port", overTcp ? tcp : sim->Path(), "-o", (dir / "cut.zvh").string()});
+        EXPECT_EQ(7, cut.exitCode) << Describe(cut);
+        EXPECT_TRUE(Contains(cut.err, Msg(59606) + "\n" + Msg(62810))) << cut.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "cut.zvh"));
+        sim.reset();
+    }
+}
+
 TEST_F(CliDownload, PortsByNumberPathAndScan) {
     StartSim("new-format-L.json");
     const std::string pty = sim->Path();

@@ -192,6 +192,19 @@ class CSimProcess {
 
     const std::string& Path() const { return m_path; }
 
+    // The next line it printed (the TCP line's address after the terminal's
+    // path, with --pty); empty when it printed no more.
+    std::string NextLine() {
+        std::string line;
+        char c = 0;
+        for (;;) {
+            const ssize_t n = ::read(m_out, &c, 1);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0 || c == '\n') return line;
+            line.push_back(c);
+        }
+    }
+
     // Ends the simulator (which writes its --dump file on the way out).
     void Stop() {
         if (m_pid > 0) {
