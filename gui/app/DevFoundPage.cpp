@@ -15,6 +15,7 @@
 #include "device/PortTable.h"
 #include "device/RemoteLogin.h"
 #include "device/ZvDevice.h"
+#include "streamio/IpStream.h"
 #include "text/UserPrompt.h"
 #include "ui/CommandIds.h"
 #include "ui/UiText.h"
@@ -93,6 +94,17 @@ QString CDevFoundPage::PortText(const std::string& portName, const Device::CPort
         }
         // Users see the device path beside the port number.
         text = numeric ? table.DisplayName(number) : "COM" + digits;
+    } else {
+        // A port table entry that names a hammer behind a network bridge: the
+        // stream keeps the address without its "IP:", and the user knows the
+        // port by its number and the whole address (the bridge's TCP port
+        // tells its serial lines apart).
+        for (const Device::CPortTable::SEntry& entry : table.Entries()) {
+            if (StreamIO::IsIpName(entry.Path) && std::string_view(entry.Path).substr(3) == portName) {
+                text = table.DisplayName(entry.Number);
+                break;
+            }
+        }
     }
     return text.empty() ? QString() : QStringLiteral("@ ") + QString::fromStdString(text);
 }

@@ -206,6 +206,10 @@ const SPortTextCase kPortTextCases[] = {
     {"ComNameStays", "COM4", "4=/dev/ttyS0", "@ COM4"},
     {"IpLosesItsPort", "IP:10.0.0.5:3728", "", "@ IP:10.0.0.5"},
     {"OtherNamesAreLeftOut", "/dev/ttyS0", "", ""},
+    {"BridgeEntryWithItsAddress", "192.0.2.10:4001", "9=IP:192.0.2.10:4001", "@ COM9 (IP:192.0.2.10:4001)"},
+    {"BridgeEntryPrefixInAnyCase", "192.0.2.10:4002", "2=ip:192.0.2.10:4001;3=ip:192.0.2.10:4002",
+     "@ COM3 (ip:192.0.2.10:4002)"},
+    {"AddressWithoutEntryIsLeftOut", "192.0.2.10:4001", "9=IP:192.0.2.10:4009", ""},
 };
 
 class PortText : public ::testing::TestWithParam<SPortTextCase> {};
