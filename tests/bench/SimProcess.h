@@ -25,8 +25,9 @@ inline std::string SimProgram() {
 class CSimProcess {
   public:
     // An empty `state` runs the simulator's default hammer; a `lineRate` of 0
-    // leaves the line unpaced.
-    CSimProcess(const std::string& state, std::uint32_t lineRate) {
+    // leaves the line unpaced. `tcp` serves on a TCP port of the loopback
+    // instead, and Path() is then its "IP:127.0.0.1:PORT".
+    CSimProcess(const std::string& state, std::uint32_t lineRate, bool tcp = false) {
         int out[2];
         if (::pipe(out) != 0) throw std::runtime_error("pipe");
         const std::string program = SimProgram();
@@ -34,6 +35,7 @@ class CSimProcess {
         std::vector<const char*> argv{program.c_str()};
         if (!state.empty()) argv.insert(argv.end(), {"--state", state.c_str()});
         if (lineRate != 0) argv.insert(argv.end(), {"--line-rate", rate.c_str()});
+        if (tcp) argv.insert(argv.end(), {"--tcp", "127.0.0.1:0"});
         argv.push_back(nullptr);
         m_Pid = ::fork();
         if (m_Pid < 0) throw std::runtime_error("fork");
