@@ -21,6 +21,14 @@ CCommandLine CCommandLine::Parse(const QStringList& arguments) {
                 return line;
             }
             line.m_log = arguments[++i];
+        } else if (arg == QStringLiteral("--print-pdf")) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+                line.m_error = QStringLiteral("--print-pdf needs a file name");
+                return line;
+            }
+            line.m_printPdf = arguments[++i];
+        } else if (arg == QStringLiteral("--selection")) {
+            line.m_selection = true;
         } else if (arg == QStringLiteral("--tab")) {
             const QString tab = i + 1 < arguments.size() ? arguments[++i] : QString();
             if (tab == QStringLiteral("series")) {
@@ -44,5 +52,7 @@ CCommandLine CCommandLine::Parse(const QStringList& arguments) {
             line.m_project = arg;
         }
     }
+    if (line.m_printPdf && line.m_screenshot) line.m_error = QStringLiteral("--print-pdf and --screenshot exclude each other");
+    if (line.m_selection && !line.m_printPdf) line.m_error = QStringLiteral("--selection belongs to --print-pdf");
     return line;
 }

@@ -1,5 +1,8 @@
 // brelvantor [-Energy] [project.zvh] [--screenshot FILE [--tab series|summary]]
+//            [--print-pdf FILE [--tab series|summary] [--selection]]
 #include <QApplication>
+#include <QFile>
+#include <QPrinter>
 #include <QElapsedTimer>
 #include <cerrno>
 #include <cstdio>
@@ -11,11 +14,70 @@
 #include "app/MainFrame.h"
 #include "app/Screenshot.h"
 #include "app/StderrPrompt.h"
+#include "doc/HammerDoc.h"
+#include "tools/dialogs/PrintTarget.h"
+#include "ui/grid/GridView.h"
+#include "views/TabGrid.h"
+#include "views/TabPage.h"
+#include "views/series/SeriesView.h"
 #include "device/DeviceFactory.h"
 #include "device/HexTrafficLog.h"
 #include "text/FileReplace.h"
 #include "views/ChildView.h"
 #include "views/TabSheet.h"
+
+namespace {
+
+// --print-pdf: the tab onto a PDF file, as the Print command would with the
+// PDF file chosen in its dialog.
+int PrintPdf(CMainFrame& frame, const CCommandLine& commandLine) {
+    const QByteArray pdfName = QFile::encodeName(*commandLine.PrintPdf());
+    CHammerDoc& doc = frame.Doc();
+    if (commandLine.Project() && doc.GetPath().empty()) {
+        std::fprintf(stderr, "brelvantor: the project %s cannot be read; nothing was printed\n",
+                     QFile::encodeName(*commandLine.Project()).constData());
+        return 1;
+    }
+    CTabSheet* sheet = frame.View()->Sheet();
+    sheet->setCurrentIndex(commandLine.ScreenshotTab());
+    CTabPage* page = sheet->Page(commandLine.ScreenshotTab());
+    QString exportText;
+    if (page) page->OnPageRequest(kViewExportText, &exportText);
+    // The Print command is offered only with series, and the summary prints
+    // nothing while it holds none.
+    if (!page || !doc.WorkingData().HasSeries() || (commandLine.ScreenshotTab() == 1 && exportText.isEmpty())) {
+        std::fprintf(stderr, "brelvantor: nothing to print: %s; %s was not written\n",
+                     doc.WorkingData().HasSeries() ? "no series is in the summary" : "the project holds no series",
+                     pdfName.constData());
+        return 3;
+    }
+    bool selection = false;
+    if (auto* grid = qobject_cast<CTabGrid*>(page); grid && commandLine.PrintSelection()) {
+        // Without a user nothing is selected: the series of the summary stand for the selection.
+        std::vector<int> rows;
+        for (int i = 0; i < doc.WorkingData().GetCount(); ++i) {
+            if (doc.WorkingData().GetUseInSummary(i) == 0) continue;
+            rows.push_back(CSeriesView::MainRow(i));
+            rows.push_back(CSeriesView::DetailRow(i));
+        }
+        grid->Table()->SelectRows(rows, false);
+        selection = true;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(*commandLine.PrintPdf());
+    const PrintTarget::SPrintOutcome outcome = PrintTarget::PrintSafely(printer, [&](QPrinter& p) {
+        return page->PrintTo(p, selection) ? PrintTarget::EPrintEnd::Printed : PrintTarget::EPrintEnd::Failed;
+    });
+    if (outcome.end != PrintTarget::EPrintEnd::Printed) {
+        std::fprintf(stderr, "brelvantor: the PDF file %s cannot be written: %s\n", pdfName.constData(),
+                     Text::DescribeErrno(outcome.error != 0 ? outcome.error : EIO).c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     Text::FailWritesBeyondFileSizeLimit();
@@ -37,7 +99,13 @@ int main(int argc, char** argv) {
             "                     readable hex, for support\n"
             "  --screenshot FILE  save a picture of the main window as PNG once it is painted,\n"
             "                     print the start-up time in milliseconds and end\n"
-            "  --tab series|summary  the tab shown in the picture (default series)\n");
+            "  --tab series|summary  the tab shown in the picture or printed (default series)\n"
+            "  --print-pdf FILE   print the tab to the PDF file FILE without a dialog and end;\n"
+            "                     exit status 1 when the project cannot be read or FILE cannot\n"
+            "                     be written, 3 when there is nothing to print (no series, or\n"
+            "                     none in the summary)\n"
+            "  --selection        with --print-pdf on the Series tab: print only the series\n"
+            "                     that are in the summary\n");
         return 0;
     }
     const CCommandLine commandLine = CCommandLine::Parse(arguments);
@@ -68,15 +136,25 @@ int main(int argc, char** argv) {
         ~SLogScope() { Device::SetDefaultTrafficLog(nullptr); }
     } logScope;
 
-    // A picture is taken without a user: messages go to standard error.
+    // A print must never replace the project it prints.
+    if (commandLine.PrintPdf() && commandLine.Project() &&
+        Text::IsSameFile(QFile::encodeName(*commandLine.PrintPdf()).toStdString(),
+                         QFile::encodeName(*commandLine.Project()).toStdString())) {
+        std::fprintf(stderr, "brelvantor: the PDF file and the project name the same file\n");
+        return 2;
+    }
+
+    // A picture or a print is made without a user: messages go to standard error.
     std::unique_ptr<CStderrPrompt> quiet;
-    if (commandLine.Screenshot()) quiet = std::make_unique<CStderrPrompt>();
+    if (commandLine.Screenshot() || commandLine.PrintPdf()) quiet = std::make_unique<CStderrPrompt>();
 
     CBrelvantorApp app({CBrelvantorApp::RunningProgramPath(), quiet.get(), {}});
-    if (!app.InitInstance(commandLine)) return 1;
+    if (!app.InitInstance(commandLine, !commandLine.PrintPdf())) return 1;
 
     int code = 0;
-    if (commandLine.Screenshot()) {
+    if (commandLine.PrintPdf()) {
+        code = PrintPdf(*app.MainFrame(), commandLine);
+    } else if (commandLine.Screenshot()) {
         app.MainFrame()->View()->Sheet()->setCurrentIndex(commandLine.ScreenshotTab());
         CScreenshot screenshot(app.MainFrame(), *commandLine.Screenshot(), sinceStart);
         code = screenshot.Run();

@@ -39,6 +39,10 @@ void CTabGrid::DocChanged(int) {
         m_view->SetOptions(m_ctx.doc.IsEnergyDisplay(), m_ctx.settings.DTFormat());
 }
 
+bool CTabGrid::PrintTo(QPrinter& printer, bool selectionOnly) {
+    return m_view->Print(printer, selectionOnly);
+}
+
 std::vector<std::uint8_t> CTabGrid::Selection() const {
     return m_view->SelectedSeries(false);
 }

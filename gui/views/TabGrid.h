@@ -18,6 +18,7 @@ class CTabGrid : public CTabPage {
     long OnPageRequest(EPageRequest request, QString* text) override;
     QString Caption() const override;
     void Refresh() override;
+    bool PrintTo(QPrinter& printer, bool selectionOnly) override;
 
     CSeriesView* SeriesView() const { return m_view; }
     CGridView* Table() const;

@@ -249,7 +249,8 @@ void CGridView::DrawHeaderCell(QPainter& painter, const QRect& rect, int column)
                      m_model->Caption(column));
 }
 
-void CGridView::RenderRows(QPainter& painter, const std::vector<int>& rows, bool withHeader) const {
+void CGridView::RenderRows(QPainter& painter, const std::vector<int>& rows, bool withHeader, int fromX,
+                           int toX) const {
     const int columns = m_model->ColumnCount();
     std::vector<int> left(static_cast<std::size_t>(columns) + 1, 0);
     for (int c = 0; c < columns; ++c)
@@ -258,7 +259,8 @@ void CGridView::RenderRows(QPainter& painter, const std::vector<int>& rows, bool
     int y = 0;
     if (withHeader) {
         for (int c = 0; c < columns; ++c)
-            DrawHeaderCell(painter,
+            if (left[static_cast<std::size_t>(c) + 1] > fromX && left[static_cast<std::size_t>(c)] < toX)
+                DrawHeaderCell(painter,
                            QRect(left[static_cast<std::size_t>(c)], 0, ColumnWidth(c), HeaderHeight()), c);
         y = HeaderHeight();
     }
@@ -274,15 +276,19 @@ void CGridView::RenderRows(QPainter& painter, const std::vector<int>& rows, bool
             const int last = std::min(columns, c + span);
             const QRect rect(left[static_cast<std::size_t>(c)], y,
                              left[static_cast<std::size_t>(last)] - left[static_cast<std::size_t>(c)], h);
-            if (CGridCell* cell = m_model->Cell(r, c)) {
+            const bool reaches = rect.right() >= fromX && rect.left() < toX;
+            if (CGridCell* cell = reaches ? m_model->Cell(r, c) : nullptr) {
                 painter.save();
-                painter.setClipRect(rect);
+                // Within the caller's clip (a page showing some columns only).
+                painter.setClipRect(rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
                 cell->Draw(painter, rect, state);
                 painter.restore();
             }
-            painter.setPen(QColor(216, 216, 216));
-            painter.drawLine(rect.topRight(), rect.bottomRight());
-            painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+            if (reaches) {
+                painter.setPen(QColor(216, 216, 216));
+                painter.drawLine(rect.topRight(), rect.bottomRight());
+                painter.drawLine(rect.bottomLeft(), rect.bottomRight());
+            }
             c = last;
         }
         y += h;

@@ -9,6 +9,7 @@
 #include <QItemSelection>
 #include <QTableView>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "ui/grid/GridModel.h"
@@ -71,8 +72,10 @@ class CGridView : public QTableView {
     // The header and the selected rows as the grid draws them, at full width.
     QSize SelectedRowsPictureSize() const;
     void RenderSelectedRows(QPainter& painter) const;
-    // The header and the given rows, one below the other.
-    void RenderRows(QPainter& painter, const std::vector<int>& rows, bool withHeader) const;
+    // The header and the given rows, one below the other; only the cells that
+    // reach into [fromX, toX) (a page holding some of the columns).
+    void RenderRows(QPainter& painter, const std::vector<int>& rows, bool withHeader, int fromX = 0,
+                    int toX = std::numeric_limits<int>::max()) const;
 
     // --- Scrolling and redrawing ----------------------------------------------------
     int VerticalScrollPosition() const;

@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 
 #include "tools/dialogs/CommentDlg.h"
 #include "tools/dialogs/DateTimeDlg.h"
@@ -88,4 +89,33 @@ std::optional<bool> CQtSeriesUi::RunPrintDialog(QWidget* owner, QPrinter& printe
     dialog.setOptions(PrintTarget::DialogOptions(selectionOffered));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return dialog.printRange() == QAbstractPrintDialog::Selection;
+}
+
+CQtSeriesUi::~CQtSeriesUi() {
+    delete m_printProgress;
+}
+
+bool CQtSeriesUi::PrintProgress(QWidget* owner, int done, int total) {
+    if (done >= total) {
+        delete m_printProgress;
+        m_printProgress = nullptr;
+        return true;
+    }
+    if (!m_printProgress) {
+        // The window shows itself once the print looks like taking more than a
+        // second; a short print is over before it would appear.
+        m_printProgress = new QProgressDialog(owner);
+        m_printProgress->setWindowModality(Qt::WindowModal);
+        m_printProgress->setMinimumDuration(1000);
+        m_printProgress->setCancelButtonText(UiText::Get(PrintTarget::kIdPrintCancel));
+        m_printProgress->setAutoReset(false);
+        m_printProgress->setAutoClose(false);
+    }
+    m_printProgress->setLabelText(UiText::Format(PrintTarget::kIdPrinting, done + 1, total));
+    m_printProgress->setMaximum(total);
+    m_printProgress->setValue(done);  // also lets the Cancel button be pressed
+    if (!m_printProgress->wasCanceled()) return true;
+    delete m_printProgress;
+    m_printProgress = nullptr;
+    return false;
 }

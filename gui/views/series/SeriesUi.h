@@ -76,6 +76,10 @@ class ISeriesUi {
     // The print dialog (no page range; a PDF file is one of the printers);
     // nothing when cancelled, else whether only the selection is to be printed.
     virtual std::optional<bool> RunPrintDialog(QWidget* owner, QPrinter& printer, bool selectionOffered) = 0;
+    // Progress of a print, before every page (`done` of `total`) and once with
+    // `done` = `total` at the end; false when the user cancelled. A print of
+    // more than a second shows a progress window with Cancel.
+    virtual bool PrintProgress(QWidget* owner, int done, int total) = 0;
 };
 
 class QMenu;
@@ -96,4 +100,9 @@ class CQtSeriesUi : public ISeriesUi {
                                               std::uint32_t dtFormat) override;
     bool RunSeriesNotAdded(QWidget* owner) override;
     std::optional<bool> RunPrintDialog(QWidget* owner, QPrinter& printer, bool selectionOffered) override;
+    bool PrintProgress(QWidget* owner, int done, int total) override;
+    ~CQtSeriesUi() override;
+
+  private:
+    class QProgressDialog* m_printProgress = nullptr;
 };

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -21,6 +22,7 @@
 #include "model/HammerData.h"
 #include "model/Statistics.h"
 #include "report/SeriesTable.h"
+#include "tools/dialogs/PrintTarget.h"
 #include "ui/grid/GridModel.h"
 #include "views/series/GridCellSeries.h"
 #include "views/series/SeriesUi.h"
@@ -93,6 +95,10 @@ class CSeriesView : public QWidget, public IDocView, private IGridRowSource, pri
     // footer texts; false when the printer did not take the job. PrintWithDialog
     // asks first (a PDF file when no printer is installed) and reports a failure.
     bool Print(QPrinter& printer, bool selectionOnly);
+    // The same, asking `progress` (pages done, page count) before every page
+    // and once at the end; it answers false to cancel the job.
+    PrintTarget::EPrintEnd PrintPages(QPrinter& printer, bool selectionOnly,
+                                      const std::function<bool(int, int)>& progress);
     void PrintWithDialog();
     void Refill(int scrollPosition);
 

@@ -14,11 +14,13 @@
 #include <QScrollBar>
 #include <QSvgGenerator>
 #include <algorithm>
+#include <functional>
 
 #include "BrelvantorVersion.h"
 #include "doc/HammerDoc.h"
 #include "model/HammerData.h"
 #include "model/ModelTypes.h"
+#include "report/PrintTexts.h"
 #include "text/DateTimeFormat.h"
 #include "text/StringTable.h"
 #include "tools/dialogs/PrintTarget.h"
@@ -140,66 +142,106 @@ void CSeriesView::CopyPicture() {
 }
 
 bool CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
+    return PrintPages(printer, selectionOnly, {}) == PrintTarget::EPrintEnd::Printed;
+}
+
+namespace {
+
+// A piece of a row on a page: a row taller than a page goes on over the
+// following pages instead of being cut off at the first one's bottom.
+struct SRowSlice {
+    int row = 0;
+    int top = 0;  // from the row's top
+    int height = 0;
+};
+
+}  // namespace
+
+PrintTarget::EPrintEnd CSeriesView::PrintPages(QPrinter& printer, bool selectionOnly,
+                                               const std::function<bool(int, int)>& progress) {
+    using PrintTarget::EPrintEnd;
     std::vector<int> rows;
     const std::vector<char> selected = m_grid->SelectedRowMask();
     for (int r = 0; r < m_grid->GridModel()->RowCount(); ++r)
         if (m_grid->RowHeight(r) > 0 && (!selectionOnly || selected[static_cast<std::size_t>(r)]))
             rows.push_back(r);
-    printer.setDocName(SeriesText::Get(57344));
+    QString docName = SeriesText::Get(57344);
+    for (const QWidget* w = this; docName.isEmpty() && w; w = w->parentWidget()) docName = w->windowTitle();
+    printer.setDocName(docName);
+    // The cells' fonts are sized in points, which the printer resolves at its
+    // own resolution: at that of a screen the page shows the table as the
+    // window does. A PDF and a printer's page stay vector drawings either way.
+    printer.setResolution(96);
     QPainter painter;
-    if (!painter.begin(&printer)) return false;
+    if (!painter.begin(&printer)) return EPrintEnd::Failed;
 
     // The table at its size on screen: a pixel of 1/96 inch.
     const double scale = printer.resolution() / 96.0;
     const QRect paper = printer.pageLayout().paintRectPixels(printer.resolution());
     const int pageWidth = static_cast<int>(paper.width() / scale);
     const int pageHeight = static_cast<int>(paper.height() / scale);
-    QFont bold = m_grid->font();
+    // The print font of header and footer.
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    QFont bold = font;
     bold.setBold(true);
     const QFontMetrics fm(bold);
     const int band = fm.height() * 2;
     const int body = std::max(1, pageHeight - 2 * band - m_grid->HeaderHeight());
 
-    // Columns that do not fit go on further pages; so do rows.
+    // Columns that do not fit go on further pages, each beginning with the
+    // impact counter again so that its rows can be told apart; rows that do
+    // not fit go on further pages too.
+    const int keyWidth = m_table->ColumnCount() > 1 ? m_grid->ColumnWidth(0) : 0;
     std::vector<std::pair<int, int>> columnGroups;  // first column, past the last
     for (int c = 0, width = 0, first = 0; c < m_table->ColumnCount(); ++c) {
         const int w = m_grid->ColumnWidth(c);
         if (c > first && width + w > pageWidth) {
             columnGroups.push_back({first, c});
             first = c;
-            width = 0;
+            width = keyWidth;
         }
         width += w;
         if (c == m_table->ColumnCount() - 1) columnGroups.push_back({first, c + 1});
     }
-    std::vector<std::vector<int>> rowPages(1);
-    for (int r = 0, used = 0; r < static_cast<int>(rows.size()); ++r) {
-        const int h = m_grid->RowHeight(rows[static_cast<std::size_t>(r)]);
-        if (!rowPages.back().empty() && used + h > body) {
-            rowPages.emplace_back();
-            used = 0;
+    if (columnGroups.empty()) columnGroups.push_back({0, 0});
+    std::vector<std::vector<SRowSlice>> rowPages(1);
+    for (int used = 0; const int r : rows) {
+        const int h = m_grid->RowHeight(r);
+        for (int top = 0; top < h;) {
+            if (!rowPages.back().empty() && used + std::min(h - top, body) > body) {
+                rowPages.emplace_back();
+                used = 0;
+            }
+            const int piece = std::min(h - top, body - used);
+            rowPages.back().push_back({r, top, piece});
+            used += piece;
+            top += piece;
         }
-        rowPages.back().push_back(rows[static_cast<std::size_t>(r)]);
-        used += h;
     }
 
-    const std::u16string version =
-        Text::FormatString(59496, BRELVANTOR_VERSION_MAJOR, BRELVANTOR_VERSION_MINOR,
-                           BRELVANTOR_VERSION_PATCH, BRELVANTOR_VERSION_TWEAK);
-    const QString right = version.empty() ? SeriesText::Get(57344) : SeriesText::ToQ(version);
-    const Text::TCalendarTime t = LocalCalendarNow();
-    const QString printed =
-        SeriesText::ToQ(Text::FormatCalendarTime(t, Text::GetDateFormatPattern(m_dtFormat).text) + u" " +
-                        Text::FormatCalendarTime(t, Text::GetTimeFormatPattern(m_dtFormat).text));
-    const QString file = QString::fromStdString(m_doc.GetPath().filename().string());
+    const Report::TPrintTexts texts = Report::TablePrintTexts(
+        {BRELVANTOR_VERSION_MAJOR, BRELVANTOR_VERSION_MINOR, BRELVANTOR_VERSION_PATCH, BRELVANTOR_VERSION_TWEAK},
+        m_doc.GetPath(), LocalCalendarNow(), m_dtFormat);
+    const QString printed = SeriesText::ToQ(texts.printed);
+    const QFontMetrics footMetrics(font);
+    // A long file name gives way to the date in the middle.
+    const int fileRoom = std::max(0, (pageWidth - footMetrics.horizontalAdvance(printed)) / 2 - 8);
+    const QString file = footMetrics.elidedText(SeriesText::ToQ(texts.file), Qt::ElideMiddle, fileRoom);
+    int tableWidth = 0;
+    for (int c = 0; c < m_table->ColumnCount(); ++c) tableWidth += m_grid->ColumnWidth(c);
 
     const int total = static_cast<int>(rowPages.size() * columnGroups.size());
     int number = 0;
-    for (const std::vector<int>& pageRows : rowPages) {
+    for (const std::vector<SRowSlice>& pageRows : rowPages) {
         for (const auto& [first, past] : columnGroups) {
+            if (progress && !progress(number, total)) {
+                printer.abort();
+                return EPrintEnd::Cancelled;
+            }
             if (number > 0 && !printer.newPage()) {
                 printer.abort();
-                return false;
+                return EPrintEnd::Failed;
             }
             ++number;
             painter.save();
@@ -207,31 +249,48 @@ bool CSeriesView::Print(QPrinter& printer, bool selectionOnly) {
             painter.setFont(bold);
             painter.setPen(CColorScheme::TableText());
             const QRect head(0, 0, pageWidth, fm.height());
-            painter.drawText(head, Qt::AlignLeft | Qt::AlignVCenter, SeriesText::Get(59400));
-            painter.drawText(head, Qt::AlignHCenter | Qt::AlignVCenter, SeriesText::Get(59398));
-            painter.drawText(head, Qt::AlignRight | Qt::AlignVCenter, right);
+            painter.drawText(head, Qt::AlignLeft | Qt::AlignVCenter, SeriesText::ToQ(texts.left));
+            painter.drawText(head, Qt::AlignHCenter | Qt::AlignVCenter, SeriesText::ToQ(texts.centre));
+            painter.drawText(head, Qt::AlignRight | Qt::AlignVCenter, SeriesText::ToQ(texts.right));
             painter.drawLine(0, fm.height() + 2, pageWidth, fm.height() + 2);
 
             int left = 0;
             for (int c = 0; c < first; ++c) left += m_grid->ColumnWidth(c);
             int width = 0;
             for (int c = first; c < past; ++c) width += m_grid->ColumnWidth(c);
-            painter.save();
-            painter.translate(-left, band);
-            painter.setClipRect(QRect(left, 0, width, pageHeight - 2 * band));
-            m_grid->RenderRows(painter, pageRows, true);
-            painter.restore();
+            // The table's columns [from, from + w) drawn at x.
+            auto drawColumns = [&](int x, int from, int w) {
+                painter.save();
+                painter.translate(x - from, band);
+                painter.setClipRect(QRect(from, 0, w, m_grid->HeaderHeight()));
+                m_grid->RenderRows(painter, {}, true, from, from + w);
+                for (int y = m_grid->HeaderHeight(); const SRowSlice& slice : pageRows) {
+                    painter.save();
+                    painter.translate(0, y - slice.top);
+                    painter.setClipRect(QRect(from, slice.top, w, slice.height));
+                    m_grid->RenderRows(painter, {slice.row}, false, from, from + w);
+                    painter.restore();
+                    y += slice.height;
+                }
+                painter.restore();
+            };
+            const int x = first > 0 ? keyWidth : 0;
+            if (first > 0) drawColumns(0, 0, keyWidth);
+            drawColumns(x, left, std::min(width, tableWidth - left));
 
-            painter.setFont(m_grid->font());
+            painter.setFont(font);
+            painter.setPen(CColorScheme::TableText());
             const QRect foot(0, pageHeight - fm.height(), pageWidth, fm.height());
+            painter.drawLine(0, foot.top() - 3, pageWidth, foot.top() - 3);
             painter.drawText(foot, Qt::AlignLeft | Qt::AlignVCenter, file);
             painter.drawText(foot, Qt::AlignHCenter | Qt::AlignVCenter, printed);
             painter.drawText(foot, Qt::AlignRight | Qt::AlignVCenter,
-                             SeriesText::Format(1804, number, total));
+                             SeriesText::ToQ(Report::PageText(number, total)));
             painter.restore();
         }
     }
-    return painter.end();
+    if (progress) progress(total, total);
+    return painter.end() ? EPrintEnd::Printed : EPrintEnd::Failed;
 }
 
 void CSeriesView::PrintWithDialog() {
@@ -239,8 +298,14 @@ void CSeriesView::PrintWithDialog() {
     PrintTarget::Prepare(printer, PrintTarget::SuggestedPdfFile(m_doc.GetPath()),
                          PrintTarget::InstalledPrinters());
     const auto selectionOnly = m_ui->RunPrintDialog(this, printer, HasSelection());
+    if (!selectionOnly) return;
+    // A long print can be cancelled; what was drawn of it then goes nowhere.
+    const PrintTarget::SPrintOutcome outcome = PrintTarget::PrintSafely(printer, [&](QPrinter& p) {
+        return PrintPages(p, *selectionOnly,
+                          [&](int done, int total) { return m_ui->PrintProgress(this, done, total); });
+    });
     // A job that went nowhere is said; the dialog closing is no sign of it.
-    if (selectionOnly && !Print(printer, *selectionOnly)) PrintTarget::ReportFailure(printer, m_doc.Prompt());
+    if (outcome.end == PrintTarget::EPrintEnd::Failed) PrintTarget::ReportFailure(printer, m_doc.Prompt());
 }
 
 // --- Sorting ---------------------------------------------------------------------------------------

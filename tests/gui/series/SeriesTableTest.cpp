@@ -9,6 +9,8 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTest>
+#include <fstream>
+#include <iterator>
 
 #include "SeriesTableFixture.h"
 #include "SeriesTestSupport.h"
@@ -641,7 +643,9 @@ TEST_F(SeriesTable, PrintingSpreadsTheRowsOverPagesAndCanKeepToTheSelection) {
     // Columns that do not fit go on further pages.
     for (int c = 0; c < 12; ++c) Grid().SetColumnWidth(c, 150);
     Select({5});
-    EXPECT_EQ(3, print(true, "wide.pdf"));  // 1800 pixels over pages of about 720
+    // 1800 pixels over pages of about 720, each continuation beginning with
+    // the impact counter again: 4 + (1 + 3) + (1 + 3) + (1 + 2) columns.
+    EXPECT_EQ(4, print(true, "wide.pdf"));
 
     // The command asks first; cancelled, it prints nothing.
     view->PageRequest(CSeriesView::kPrint);
@@ -670,6 +674,58 @@ TEST_F(SeriesTable, APrintThatWentNowhereIsReported) {
     view->PageRequest(CSeriesView::kPrint);
     EXPECT_EQ(1u, scope.prompt.shown.size());
     EXPECT_GE(PdfPages(QString::fromStdString(target.string())), 1);
+}
+
+// A print the user cancels in its progress window leaves the PDF that was
+// there before, no half-written one beside it, and no message.
+TEST_F(SeriesTable, ACancelledPrintLeavesNoHalfPdf) {
+    for (int i = 0; i < 200; ++i) scope.Add({.q = Readings(8)});
+    Open();
+    const fs::path target = scope.Dir() / "table.pdf";
+    {
+        std::ofstream(target) << "yesterday";
+    }
+    ui.onPrintDialog = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(target.string()));
+    };
+    ui.printAnswers = {false};
+    ui.cancelPrintAtPage = 2;
+    view->PageRequest(CSeriesView::kPrint);
+    ASSERT_EQ(3u, ui.printProgress.size());
+    EXPECT_EQ(2, ui.printProgress.back().first);
+    EXPECT_GT(ui.printProgress.back().second, 2);
+    std::ifstream in(target);
+    EXPECT_EQ("yesterday", std::string(std::istreambuf_iterator<char>(in), {}));
+    for (const auto& entry : fs::directory_iterator(scope.Dir()))
+        EXPECT_NE('.', entry.path().filename().string()[0]) << entry.path();
+    EXPECT_TRUE(scope.prompt.shown.empty());
+
+    // Not cancelled, the job ends with the progress at its page count.
+    ui.printAnswers = {false};
+    ui.cancelPrintAtPage = -1;
+    ui.printProgress.clear();
+    view->PageRequest(CSeriesView::kPrint);
+    ASSERT_FALSE(ui.printProgress.empty());
+    EXPECT_EQ(ui.printProgress.back().first, ui.printProgress.back().second);
+    EXPECT_EQ(ui.printProgress.back().second, PdfPages(QString::fromStdString(target.string())));
+}
+
+// A row taller than a page goes on over the next pages instead of being cut
+// off at the first page's bottom.
+TEST_F(SeriesTable, ARowTallerThanAPageContinuesOnTheNextPages) {
+    scope.Add({.q = Readings(8)});
+    Open();
+    for (int c = 0; c < 12; ++c) Grid().SetColumnWidth(c, 55);  // one page wide
+    Grid().SetRowHeight(CSeriesView::DetailRow(0), 2500);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    const QString file = QString::fromStdString((scope.Dir() / "tall.pdf").string());
+    printer.setOutputFileName(file);
+    ASSERT_TRUE(view->Print(printer, false));
+    // 2522 pixels need at least three pages of at most 1123 (all of A4).
+    EXPECT_GE(PdfPages(file), 3);
 }
 
 // Without a printer installed the dialog starts at a PDF file named after the

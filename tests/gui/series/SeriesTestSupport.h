@@ -129,6 +129,8 @@ class CScriptedUi : public ISeriesUi {
     int printDialogs = 0;
     bool printSelectionOffered = false;
     std::function<void(QPrinter&)> onPrintDialog;  // the user's choices in the dialog
+    int cancelPrintAtPage = -1;                    // the user cancels before this page (0-based)
+    std::vector<std::pair<int, int>> printProgress;
 
     int RunChooserMenu(QWidget*, EChooserStrip strip, const std::vector<TChooserItem>& items,
                        const TChooserPlacement& where) override {
@@ -154,6 +156,10 @@ class CScriptedUi : public ISeriesUi {
     bool RunSeriesNotAdded(QWidget*) override {
         ++notAddedShown;
         return doNotShowAgain;
+    }
+    bool PrintProgress(QWidget*, int done, int total) override {
+        printProgress.emplace_back(done, total);
+        return done != cancelPrintAtPage;
     }
     std::optional<bool> RunPrintDialog(QWidget*, QPrinter& printer, bool selectionOffered) override {
         ++printDialogs;
