@@ -1,7 +1,6 @@
 // curves list | show NAME | create NAME ... | delete NAME: the local curve library.
 #include <algorithm>
 #include <cstdio>
-#include <numeric>
 #include <vector>
 
 #include "ArgParser.h"
@@ -73,15 +72,10 @@ int List(CCliApp& app, const CArgParser& parser) {
         return UsageError("curves", "unexpected argument '" + parser.Positionals()[1] + "'");
     CHammerDoc doc(app.Prompt());
     const auto& curves = doc.CurveLibrary();
-    std::vector<int> order(curves.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return curves[static_cast<std::size_t>(a)].Name8() < curves[static_cast<std::size_t>(b)].Name8();
-    });
     CTextTable out({Text::LoadString(kIdName), Tools::LoadToolString(kIdLabelCurveType),
                     Tools::LoadToolString(kIdLabelQRange), Tools::LoadToolString(kIdLabelHammerType),
                     Tools::LoadToolString(kIdLabelEntryUnit), Tools::LoadToolString(kIdLabelFile)});
-    for (int position : order) {
+    for (int position : doc.Library().PositionsByName()) {
         const TConvCust& c = curves[static_cast<std::size_t>(position)];
         out.AddRow({c.Name(), KindText(c), RangeText(c), HammerTypes(c),
                     Model::GetUnitText(Tools::CurveEntryUnit(c)), FileText(doc, position)});

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <mutex>
+#include <numeric>
 
 #include "doc/AtomicFile.h"
 #include "doc/CurveFile.h"
@@ -164,6 +165,21 @@ const fs::path& CCurveLibrary::FileOf(int position) const {
 bool CCurveLibrary::ContainsEqual(const TConvCust& curve) const {
     return std::any_of(m_curves.begin(), m_curves.end(),
                        [&](const TConvCust& c) { return c.IsEqualCurve(curve); });
+}
+
+std::vector<int> CCurveLibrary::PositionsByName() const {
+    std::vector<int> order(m_curves.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        // Compared as unsigned bytes, so that a name with a letter above 127
+        // sorts after the plain ones on every platform.
+        const std::string x = m_curves[static_cast<std::size_t>(a)].Name8();
+        const std::string y = m_curves[static_cast<std::size_t>(b)].Name8();
+        return std::lexicographical_compare(x.begin(), x.end(), y.begin(), y.end(), [](char p, char q) {
+            return static_cast<unsigned char>(p) < static_cast<unsigned char>(q);
+        });
+    });
+    return order;
 }
 
 int CCurveLibrary::AddCustomCurve(const TConvCust& curve, int preferredId) {

@@ -58,6 +58,10 @@ class CCurveLibrary {
     const std::vector<TConvCust>& Curves() const { return m_curves; }
     int Count() const { return static_cast<int>(m_curves.size()); }
     bool ContainsEqual(const TConvCust& curve) const;
+    // The positions of the curves ordered by name (byte by byte, as the names
+    // are stored; equal names keep their order in the folder), as the lists
+    // of curves show them.
+    std::vector<int> PositionsByName() const;
     // The file the curve at `position` was read from.
     const std::filesystem::path& FileOf(int position) const;
 

@@ -1,5 +1,6 @@
 #include "tools/CurveCreation.h"
 
+#include <charconv>
 #include <cmath>
 
 namespace Tools {
@@ -80,6 +81,24 @@ double NewCurveValue(const TNewCurveInput& input, double q, double t) {
     }
     const double v = t * input.a * q * q * q + t * input.b * q * q + t * input.c * q + t * input.d;
     return v > kPolynomialLimit ? 0.0 : v;
+}
+
+double CurveFieldNumber(std::u16string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    // from_chars reads ASCII only and takes no "+".
+    std::string ascii;
+    for (char16_t c : text) {
+        if (c >= 0x80) break;
+        ascii.push_back(static_cast<char>(c));
+    }
+    const char* first = ascii.data();
+    const char* last = ascii.data() + ascii.size();
+    if (first != last && *first == '+') ++first;
+    if (first != last && (*first == '+' || *first == '-') && first != ascii.data()) return 0.0;
+    double value = 0.0;
+    const auto result = std::from_chars(first, last, value, std::chars_format::general);
+    if (result.ec != std::errc() || !std::isfinite(value)) return 0.0;
+    return value;
 }
 
 bool IsCurveNameChar(char16_t c) {

@@ -72,6 +72,11 @@ double CurveUnitChangeFactor(std::uint8_t from, std::uint8_t to);
 // reaches 1e13).
 double NewCurveValue(const TNewCurveInput& input, double q, double t);
 
+// The number an entry field holds, read as far as it is one ("12.5 Q" is 12.5,
+// "-.5" is -0.5); text that does not start with a number counts as 0. Always
+// with a full stop, in every locale.
+double CurveFieldNumber(std::u16string_view text);
+
 // Letters a curve name may hold: A-Z, a-z, 0-9, "_", "#", "%", "-", "." and the blank.
 bool IsCurveNameChar(char16_t c);
 // The name without the characters it may not hold; `removed` tells whether any went.

@@ -24,6 +24,7 @@
 #include "device/VantrelDevice.h"
 #include "doc/HammerDoc.h"
 #include "settings/AppSettings.h"
+#include "tools/curves/CurveLibraryDlg.h"
 #include "tools/curves/CustomStatDlg.h"
 #include "ui/CommandIds.h"
 #include "ui/LockKeys.h"
@@ -164,6 +165,10 @@ CMainFrame::CMainFrame(SMainFrameContext context, QWidget* parent)
     SetCommandHandler(Cmd::kCustomStatistics, [this] {
         CCustomStatDlg(m_connection, m_ctx.prompt, this).exec();
         UpdateCommandUi();
+    });
+    SetCommandHandler(Cmd::kCustomCurves, [this] {
+        CUploadUserCurve library(*m_doc, m_ctx.prompt, nullptr, this);
+        library.exec();
     });
     m_connection.SetFirmwareCheckFactory([this](Device::CVantrelDevice& device) {
         auto check = std::make_unique<CFirmwareUpdateCheck>(m_ctx.store, m_ctx.prompt, this);

@@ -61,12 +61,11 @@ const int kAllCommands[] = {Cmd::kOpenProject,
                             Cmd::kAbout,
                             Cmd::kDisconnect};
 
-// Enabled whatever the project holds (the custom curves dialog is not part of
-// this program yet).
+// Enabled whatever the project holds.
 const std::set<int> kAlways = {Cmd::kOpenProject,  Cmd::kAppSettings,   Cmd::kExit,        Cmd::kDownloadAll,
                                Cmd::kDeleteAll,    Cmd::kUpgradeHammer, Cmd::kHelp,        Cmd::kHelpUpgrade,
                                Cmd::kRegistration, Cmd::kFeedback,      Cmd::kAbout,       Cmd::kCheckUpdates,
-                               Cmd::kCustomStatistics};
+                               Cmd::kCustomCurves, Cmd::kCustomStatistics};
 const std::set<int> kWithSeries = {Cmd::kCloseProject, Cmd::kSaveProjectAs, Cmd::kRestoreOriginal,
                                    Cmd::kExport,       Cmd::kPrint,         Cmd::kCreateOneSeries};
 
@@ -159,6 +158,7 @@ TEST_F(CGuiTest, PromptsAndToolTipsComeFromTheCommandsStrings) {
 TEST_F(CGuiTest, CommandsOfMissingDialogsWorkOnceTheyAreGiven) {
     CMainFrame& frame = Start();
     int opened = 0;
+    frame.SetCommandHandler(Cmd::kCustomCurves, nullptr);
     EXPECT_FALSE(frame.Action(Cmd::kCustomCurves)->isEnabled());
     frame.SetCommandHandler(Cmd::kCustomCurves, [&] { ++opened; });
     EXPECT_TRUE(frame.Action(Cmd::kCustomCurves)->isEnabled());

@@ -33,6 +33,10 @@
 #include "model/HammerData.h"
 #include "model/SummaryData.h"
 #include "settings/AppSettings.h"
+#include "tools/CurveCreation.h"
+#include "tools/curves/CreateCurveDlg.h"
+#include "tools/curves/CurveLibraryDlg.h"
+#include "tools/curves/CurvePlot.h"
 #include "tools/curves/CustomStatDlg.h"
 #include "tools/curves/UploadCurveDlg.h"
 #include "ui/CommandIds.h"
@@ -125,6 +129,55 @@ std::string ReadText(const fs::path& file) {
 void WriteGermanModule(const fs::path& target) {
     std::ofstream(target, std::ios::binary)
         << ReadText(fs::path(BRELVANTOR_SOURCE_DIR) / "lang" / "Brelvantor_DEU.lng");
+}
+
+// The curve dialogs: a polynomial being typed with the name's tip up, a curve
+// entered in PSI viewed again, and the library listing both.
+void CurveShots(CMainFrame& frame, Text::IUserPrompt& prompt, const std::string& suffix) {
+    CHammerDoc& doc = frame.Doc();
+    int psi = -1;
+    for (std::size_t i = 0; i < doc.CurveLibrary().size(); ++i)
+        if (doc.CurveLibrary()[i].Name8() == "C30 PSI") psi = static_cast<int>(i);
+    if (psi < 0) {
+        Tools::TNewCurveInput in;
+        in.name = u"C30 PSI";
+        in.unit = kUnitPSI;
+        in.b = 0.35;
+        in.c = 40;
+        in.d = 200;
+        in.qMin = 20;
+        in.qMax = 70;
+        in.typeN = false;
+        doc.SaveCurveFile(Tools::CheckNewCurve(in).curve);
+        for (std::size_t i = 0; i < doc.CurveLibrary().size(); ++i)
+            if (doc.CurveLibrary()[i].Name8() == "C30 PSI") psi = static_cast<int>(i);
+    }
+    {
+        CCreateCurveDlg create(doc, prompt, &frame);
+        create.resize(900, 540);
+        create.show();
+        WaitFor([] { return false; }, 100);
+        const char* values[] = {"0", "0.004", "0.35", "-4"};
+        for (int i = 0; i < 4; ++i) create.CoefficientEdit(i)->setText(QString::fromLatin1(values[i]));
+        create.MinimumEdit()->setText(QStringLiteral("20"));
+        create.TakeFields();
+        create.Plot()->update();
+        // The eleventh letter brings up the tip.
+        create.NameEdit()->setFocus();
+        create.NameEdit()->setText(QStringLiteral("Bridge C30a"));
+        Save(&create, ("curve-create" + suffix + ".png").c_str());
+    }
+    if (psi >= 0) {
+        CCreateCurveDlg view(doc, prompt, psi, &frame);
+        view.resize(900, 540);
+        view.show();
+        Save(&view, ("curve-view-psi" + suffix + ".png").c_str());
+    }
+    {
+        CUploadUserCurve library(doc, prompt, [](QWidget*, int) {}, &frame);
+        library.show();
+        Save(&library, ("curve-library" + suffix + ".png").c_str());
+    }
 }
 
 }  // namespace
@@ -223,6 +276,7 @@ int main(int argc, char** argv) {
             about.show();
             Save(&about, "about-en.png");
         }
+        CurveShots(frame, prompt, "");
 
         // German: as after choosing it in the settings dialog.
         app.AppSettings().SetLanguageFile((dir / "bin" / "Brelvantor_DEU.lng").u16string());
@@ -238,6 +292,7 @@ int main(int argc, char** argv) {
             about.show();
             Save(&about, "about-de.png");
         }
+        CurveShots(frame, prompt, "-de");
         Save(&frame, "main-download-de.png");
         ToolPictures(frame, prompt, "-de");
         SaveSummary(frame, 5, false, 1180, "summary-de.png");

@@ -124,6 +124,15 @@ TEST_F(CurveFiles, CurvesOfOneNameShareAFile) {
     EXPECT_EQ(Listing(m_curves), std::set<fs::path>{"SAME.zvc"});  // no temporary file left
 }
 
+TEST_F(CurveFiles, ListsShowTheCurvesByName) {
+    Doc::CCurveLibrary library(prompt);
+    for (const char* name : {"b", "\xE9t\xE9", "B", "a 2", "a"}) ASSERT_TRUE(library.SaveCurveFile(MakeCurve(name, 1.0f)));
+    std::vector<std::string> names;
+    for (int position : library.PositionsByName())
+        names.push_back(library.Curves()[static_cast<std::size_t>(position)].Name8());
+    EXPECT_EQ(names, (std::vector<std::string>{"B", "a", "a 2", "b", "\xE9t\xE9"}));
+}
+
 TEST_F(CurveFiles, DeleteRemovesTheFileTheCurveCameFrom) {
     Doc::CCurveLibrary library(prompt);
     fs::create_directories(m_curves);

@@ -235,4 +235,17 @@ TEST(CurveCreation, NameHintsWhileTyping) {
     EXPECT_TRUE(removed);
 }
 
+// What the entry fields hold: as far as it is a number, else 0, never by locale.
+TEST(CurveCreation, EntryFieldNumbers) {
+    struct SCase {
+        const char16_t* text;
+        double value;
+    };
+    const SCase cases[] = {{u"12.5", 12.5},   {u" 7", 7},      {u"-.5", -0.5},   {u"+3", 3},
+                           {u"12.5 Q", 12.5}, {u"1e3", 1000},  {u"", 0},         {u"abc", 0},
+                           {u"1,5", 1},       {u"+-1", 0},     {u"inf", 0},      {u"nan", 0},
+                           {u"1e999", 0},     {u"0.000001", 1e-6}};
+    for (const SCase& c : cases) EXPECT_EQ(c.value, Tools::CurveFieldNumber(c.text)) << (&c - cases);
+}
+
 }  // namespace
