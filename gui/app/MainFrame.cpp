@@ -26,6 +26,7 @@
 #include "settings/AppSettings.h"
 #include "tools/curves/CurveLibraryDlg.h"
 #include "tools/curves/CustomStatDlg.h"
+#include "tools/curves/UploadCurveDlg.h"
 #include "ui/CommandIds.h"
 #include "ui/LockKeys.h"
 #include "ui/Shell.h"
@@ -167,7 +168,11 @@ CMainFrame::CMainFrame(SMainFrameContext context, QWidget* parent)
         UpdateCommandUi();
     });
     SetCommandHandler(Cmd::kCustomCurves, [this] {
-        CUploadUserCurve library(*m_doc, m_ctx.prompt, nullptr, this);
+        auto upload = [this](QWidget* parent, int position) {
+            CUploadCurveDlg dialog(m_doc->CurveLibrary(), position, m_connection, m_ctx.prompt, parent);
+            dialog.exec();
+        };
+        CUploadUserCurve library(*m_doc, m_ctx.prompt, upload, this);
         library.exec();
     });
     m_connection.SetFirmwareCheckFactory([this](Device::CVantrelDevice& device) {

@@ -16,6 +16,7 @@
 #include "tools/curves/CreateCurveDlg.h"
 #include "tools/curves/CurveLibraryDlg.h"
 #include "tools/curves/CurvePlot.h"
+#include "tools/curves/UploadCurveDlg.h"
 #include "ui/CommandIds.h"
 
 namespace {
@@ -381,6 +382,45 @@ TEST_F(CurveDialogs, CustomCurvesCommandOpensTheLibrary) {
     });
     frame.Action(Cmd::kCustomCurves)->trigger();
     EXPECT_EQ(opened, QStringLiteral("curveLibraryDialog"));
+}
+
+// "Save on Talvenbrecker..." puts the selected library curve up for the
+// hammer's slots, read afresh from the simulated hammer.
+TEST_F(CurveDialogs, SaveOnTalvenbreckerOffersTheSelectedCurveForTheSlots) {
+    CSimLine line(LoadState("new-format-L.json"));
+    UsePort(line);
+    CMainFrame& frame = Frame();
+    SWizardScript wizard;
+    frame.Connection().SetWizardRunner(std::ref(wizard));
+    for (const char16_t* name : {u"First", u"Second"}) {
+        Tools::TNewCurveInput in;
+        in.name = name;
+        in.c = 1;
+        in.typeN = false;
+        ASSERT_TRUE(frame.Doc().SaveCurveFile(Tools::CheckNewCurve(in).curve));
+    }
+    QString offered;
+    bool slotsRead = false;
+    WhenModal([&](QWidget* modal) {
+        auto* library = qobject_cast<CUploadUserCurve*>(modal);
+        ASSERT_NE(library, nullptr);
+        library->List()->setCurrentIndex(1);
+        auto* timer = new QTimer(library);
+        QObject::connect(timer, &QTimer::timeout, [&, timer] {
+            auto* upload = qobject_cast<CUploadCurveDlg*>(QApplication::activeModalWidget());
+            if (upload == nullptr || !upload->isVisible()) return;
+            timer->stop();
+            offered = upload->CurveList()->currentText();
+            slotsRead = !upload->SlotContent(0)->text().isEmpty();
+            upload->reject();
+            library->reject();
+        });
+        timer->start(5);
+        library->SaveOnHammerButton()->click();
+    });
+    frame.Action(Cmd::kCustomCurves)->trigger();
+    EXPECT_EQ(offered, QStringLiteral("Second"));
+    EXPECT_TRUE(slotsRead);
 }
 
 }  // namespace
