@@ -1,6 +1,11 @@
 // brelvantor-cli download against the simulated hammer: both data formats into
 // a project, and every way a download can end without one.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -149,8 +154,12 @@ TEST_F(CliDownload, EndingsWithoutAProject) {
          {Msg(59606), "Download error code 14."},
          2},
         {"bad check value", "old-format-N.json", {"--fault", "crc"}, 7, {Msg(59606)}, -2},
-        {"the line goes dead half-way", "large.json", {"--fault", "cut=1000"}, 7,
-         {Msg(59606) + "\n" + Msg(62810), "Download error code 6."}, -2},
+        {"the line goes dead half-way",
+         "large.json",
+         {"--fault", "cut=1000"},
+         7,
+         {Msg(59606) + "\n" + Msg(62810), "Download error code 6."},
+         -2},
         {"clock not confirmed", "new-format-L.json", {"--fault", "device-error"}, 7, {Msg(62603)}, -1},
         {"mute hammer found by no scan", "new-format-L.json", {"--fault", "mute"}, 6, {Msg(21038)}, -1},
     };
@@ -217,6 +226,55 @@ TEST_F(CliDownload, AHammerBehindANetworkBridge) {
     EXPECT_TRUE(StopSim().ClockSet);
 
     EXPECT_EQ(2, Cli({"identify", "--port", "IP:127.0.0.1"}).exitCode);  // no port number
+}
+
+// The setup a lab uses: the hammer's serial line handed to the network by
+// socat. The project is the same, byte for byte, as over the line itself.
+TEST_F(CliDownload, ThroughASocatBridgeTheProjectIsTheSameAsOverTheLine) {
+    StartSim("new-format-L.json");
+    const std::string pty = sim->Path();
+    const SRun serial = Cli({"download", "--port", pty, "-o", (dir / "serial.zvh").string()});
+    ASSERT_EQ(0, serial.exitCode) << Describe(serial);
+
+    // A free port: the system picks one, the bridge takes it over.
+    int port = 0;
+    {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        ASSERT_EQ(::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len), 0);
+        port = ntohs(a.sin_port);
+        ::close(s);
+    }
+    // One connection, no forking: a second socat child still reading the line
+    // would take the hammer's answers. It says on stderr when it listens.
+    int log[2];
+    ASSERT_EQ(::pipe(log), 0);
+    const pid_t bridge = ::fork();
+    ASSERT_GE(bridge, 0);
+    if (bridge == 0) {
+        ::dup2(log[1], 2);
+        ::close(log[0]);
+        const std::string listen = "TCP-LISTEN:" + std::to_string(port) + ",bind=127.0.0.1,reuseaddr";
+        const std::string line = "FILE:" + pty + ",raw,echo=0";
+        ::execlp("socat", "socat", "-d", "-d", listen.c_str(), line.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(log[1]);
+    std::string said;
+    for (char c = 0; said.find("listening on") == std::string::npos && ::read(log[0], &c, 1) == 1;) said += c;
+    ASSERT_NE(said.find("listening on"), std::string::npos) << said;
+    const std::string address = "IP:127.0.0.1:" + std::to_string(port);
+    const SRun bridged = Cli({"download", "--port", address, "-o", (dir / "bridged.zvh").string()});
+    ::kill(bridge, SIGTERM);
+    WaitExit(bridge);
+    ::close(log[0]);  // only now: socat logs the connection there
+    ASSERT_EQ(0, bridged.exitCode) << Describe(bridged);
+    EXPECT_TRUE(Contains(bridged.err, "4 measurement series downloaded")) << bridged.err;
+    EXPECT_EQ(ReadFile(dir / "bridged.zvh"), ReadFile(dir / "serial.zvh"));
 }
 
 TEST_F(CliDownload, OneHammerOnATerminalAndOnTcpAtOnce) {
@@ -355,10 +413,10 @@ TEST_F(CliDownload, AProjectThatCannotBeSavedLeavesTheTargetAlone) {
     StartSim("new-format-L.json");
     const auto out = dir / "limited";
     std::filesystem::create_directory(out);
-    const SRun limited = CliTest::Run("/bin/sh",
-                                      {"-c", "ulimit -f 0; exec \"$0\" \"$@\"", BRELVANTOR_CLI, "download",
-                                       "-o", (out / "p.zvh").string()},
-                                      env);
+    const SRun limited = CliTest::Run(
+        "/bin/sh",
+        {"-c", "ulimit -f 0; exec \"$0\" \"$@\"", BRELVANTOR_CLI, "download", "-o", (out / "p.zvh").string()},
+        env);
     EXPECT_EQ(5, limited.exitCode) << Describe(limited);
     EXPECT_TRUE(Contains(limited.err, "File too large")) << limited.err;
     EXPECT_FALSE(Contains(limited.err, "measurement series downloaded")) << limited.err;
