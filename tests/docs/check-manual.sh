@@ -7,9 +7,9 @@ set -euo pipefail
 bin=$1
 manual=$2
 fail=0
-for spec in en:BRELVANTOR_ENU.pdf de:BRELVANTOR_DEU.pdf; do
-  source=$manual/${spec%%:*}.md
-  pdf=$bin/${spec#*:}
+for entry in en:BRELVANTOR_ENU.pdf de:BRELVANTOR_DEU.pdf; do
+  source=$manual/${entry%%:*}.md
+  pdf=$bin/${entry#*:}
   if [ ! -s "$pdf" ]; then echo "FAIL: $pdf missing"; fail=1; continue; fi
   pages=$(pdfinfo "$pdf" | sed -n 's/^Pages: *//p')
   text=$(pdftotext -layout "$pdf" - | tr -s ' ')
