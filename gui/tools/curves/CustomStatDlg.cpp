@@ -109,6 +109,14 @@ int CCustomStatDlg::exec() {
 
 bool CCustomStatDlg::Open() {
     if (!m_connection.ConnectOnDemand(this)) return true;
+    const auto rule = ReadStored();
+    if (!rule) return false;
+    ShowRule(*rule, true);
+    ShowRule(*rule, false);
+    return true;
+}
+
+std::optional<Device::SCustomStatistics> CCustomStatDlg::ReadStored() {
     Tools::TStatisticsRead read;
     {
         const CWaitCursor wait;
@@ -116,11 +124,9 @@ bool CCustomStatDlg::Open() {
     }
     if (!read.ok) {
         m_connection.Disconnect();
-        return false;
+        return std::nullopt;
     }
-    ShowRule(read.rule, true);
-    ShowRule(read.rule, false);
-    return true;
+    return read.rule;
 }
 
 void CCustomStatDlg::ShowRule(const Device::SCustomStatistics& rule, bool left) {
@@ -156,15 +162,8 @@ void CCustomStatDlg::Upload() {
 
 bool CCustomStatDlg::RefreshStored() {
     if (!m_connection.ConnectOnDemand(this)) return false;
-    Tools::TStatisticsRead read;
-    {
-        const CWaitCursor wait;
-        read = Tools::ReadCustomStatistics(*m_connection.Device(), m_prompt);
-    }
-    if (!read.ok) {
-        m_connection.Disconnect();
-        return false;
-    }
-    ShowRule(read.rule, false);
+    const auto rule = ReadStored();
+    if (!rule) return false;
+    ShowRule(*rule, false);
     return true;
 }

@@ -5,6 +5,7 @@
 // `brelvantor-cli stats` (core/tools).
 #include <QDialog>
 #include <array>
+#include <optional>
 
 #include "device/CurveSlot.h"
 
@@ -42,6 +43,8 @@ class CCustomStatDlg : public QDialog {
   private:
     void ShowRule(const Device::SCustomStatistics& rule, bool left);
     bool RefreshStored();
+    // The hammer's rule (it is connected); a failed read drops the hammer.
+    std::optional<Device::SCustomStatistics> ReadStored();
 
     CHammerConnection& m_connection;
     Text::IUserPrompt& m_prompt;
