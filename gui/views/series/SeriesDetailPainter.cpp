@@ -10,6 +10,7 @@
 #include "report/FieldText.h"
 #include "tools/dialogs/SensitiveArea.h"
 #include "tools/graph/GraphGrid.h"
+#include "tools/graph/TextFlow.h"
 #include "views/series/ColorScheme.h"
 #include "views/series/SeriesText.h"
 
@@ -270,52 +271,14 @@ QSize CSeriesDetailPainter::Comment(int x, int y, int width) {
     std::erase(comment, u'\r');
     const QString text = comment.empty() ? Get(59476) : ToQ(comment);
 
-    int cx = left;
-    int cy = top;
-    auto place = [&](const QString& piece) {
-        const int w = DrawText(cx, cy, piece, font, link);
-        if (m_areas) m_areas->Add(QRect(cx, cy, w, m_valueHeight), 1, kAreaComment);
-        cx += w;
-    };
-    // Words end after a blank, a full stop or a line feed.
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text[end] != QLatin1Char(' ') && text[end] != QLatin1Char('.') &&
-               text[end] != QLatin1Char('\n'))
-            ++end;
-        const bool lineFeed = end < text.size() && text[end] == QLatin1Char('\n');
-        QString word = text.mid(start, end - start + (end < text.size() && !lineFeed ? 1 : 0));
-        start = end + 1;
-        if (!word.isEmpty()) {
-            const int w = TextWidth(word, false);
-            if (cx > left && cx + w > right) {
-                cx = left;
-                cy += m_lineHeight;
-            }
-            if (w > right - left) {
-                // Wider than a whole line: character by character.
-                QString piece;
-                for (QChar ch : word) {
-                    if (!piece.isEmpty() && cx + TextWidth(piece + ch, false) > right) {
-                        place(piece);
-                        piece.clear();
-                        cx = left;
-                        cy += m_lineHeight;
-                    }
-                    piece += ch;
-                }
-                if (!piece.isEmpty()) place(piece);
-            } else {
-                place(word);
-            }
-        }
-        if (lineFeed) {
-            cx = left;
-            cy += m_lineHeight;
-        }
-    }
-    return QSize(width, cy + m_lineHeight - y + kMargin);
+    const int lastLine = TextFlow::Flow(
+        text, left, right, top, m_lineHeight, [&](const QString& piece) { return TextWidth(piece, false); },
+        [&](const QString& piece, const QPoint& at) {
+            const int w = DrawText(at.x(), at.y(), piece, font, link);
+            if (m_areas) m_areas->Add(QRect(at.x(), at.y(), w, m_valueHeight), 1, kAreaComment);
+            return w;
+        });
+    return QSize(width, lastLine + m_lineHeight - y + kMargin);
 }
 
 // --- Q-values list ---------------------------------------------------------------------------
