@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -72,7 +73,15 @@ float SampleStdDev(double n, double sum, double sumSq) {
 }  // namespace
 
 void CSummaryData::MarkModified() {
+    Changed();
     if (m_owner) m_owner->SetModifiedFlag();
+}
+
+void CSummaryData::Changed() {
+    // One counter for all summaries, so a summary that replaces another never
+    // repeats a revision a view has seen.
+    static std::atomic<std::uint64_t> counter{0};
+    m_revision = ++counter;
 }
 
 const TVantrelObjectSummary& CSummaryData::Entry(int entry) const {
@@ -86,11 +95,13 @@ TVantrelObjectSummary& CSummaryData::MutableEntry(int entry) {
 }
 
 void CSummaryData::Clear() {
+    Changed();
     m_entries.clear();
 }
 
 void CSummaryData::AppendLoadedEntry(std::u16string title, std::int16_t diagramOrder,
                                      std::uint8_t averaging) {
+    Changed();
     auto e = std::make_unique<TVantrelObjectSummary>();
     e->Title = std::move(title);
     e->DiagramOrder = diagramOrder;
@@ -99,6 +110,7 @@ void CSummaryData::AppendLoadedEntry(std::u16string title, std::int16_t diagramO
 }
 
 bool CSummaryData::BuildSummary(CHammerData& working) {
+    Changed();
     if (!working.HasSeries()) {
         // The series behind the old values are gone: an empty summary, not one
         // that points at indices that no longer exist.

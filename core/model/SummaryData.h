@@ -3,6 +3,7 @@
 // into one larger test. The program builds and shows the first entry; further
 // entries come only from pasting into a project that has one, and are kept as
 // loaded.
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,11 @@ class CSummaryData {
     CSummaryData& operator=(const CSummaryData&) = delete;
 
     void SetOwner(IDataOwner* owner) { m_owner = owner; }
+
+    // Changes with every change of what the summary holds (not with the value
+    // flags the statistics rewrite), and is never the same for two summaries:
+    // a view may keep what it worked out for one revision.
+    std::uint64_t Revision() const { return m_revision; }
 
     int GetEntryCount() const { return static_cast<int>(m_entries.size()); }
     const TVantrelObjectSummary& Entry(int entry) const;
@@ -72,7 +78,9 @@ class CSummaryData {
   private:
     TVantrelObjectSummary& MutableEntry(int entry);
     void MarkModified();
+    void Changed();
 
     IDataOwner* m_owner = nullptr;
+    std::uint64_t m_revision = 0;
     std::vector<std::unique_ptr<TVantrelObjectSummary>> m_entries;
 };

@@ -1,5 +1,6 @@
 #include "views/summary/SummaryPainter.h"
 
+#include <QHash>
 #include <QPainter>
 #include <algorithm>
 #include <numeric>
@@ -9,6 +10,7 @@
 #include "report/SummaryTexts.h"
 #include "tools/dialogs/SensitiveArea.h"
 #include "tools/graph/GraphGrid.h"
+#include "tools/graph/TextFlow.h"
 #include "ui/UiText.h"
 #include "views/series/ColorScheme.h"
 
@@ -42,13 +44,12 @@ CSummaryPainter::TFonts::TFonts(const QFont& base) {
     large = WithPixelSize(bold, static_cast<int>(QFontMetrics(normal).height() * 1.8 / 1.2));
 }
 
-CSummaryPainter::CSummaryPainter(QPainter& painter, const TFonts& fonts, CSummaryData& summary,
-                                 const Report::CSummaryTexts& texts, int hovered, CSensitiveArea* left,
-                                 CSensitiveArea* right, const QRect& visible)
+CSummaryPainter::CSummaryPainter(QPainter& painter, const TFonts& fonts, const CSummaryContent& content,
+                                 int hovered, CSensitiveArea* left, CSensitiveArea* right, const QRect& visible)
     : m_p(painter),
       m_fonts(fonts),
-      m_summary(summary),
-      m_texts(texts),
+      m_content(content),
+      m_summary(content.Summary()),
       m_hovered(hovered),
       m_left(left),
       m_right(right),
@@ -63,8 +64,11 @@ int CSummaryPainter::Width(const QString& text, const QFont& font) const {
 }
 
 int CSummaryPainter::DrawText(int x, int y, const QString& text, const QFont& font, const QColor& color) {
+    return DrawText(x, y, text, font, color, Width(text, font));
+}
+
+int CSummaryPainter::DrawText(int x, int y, const QString& text, const QFont& font, const QColor& color, int w) {
     const QFontMetrics& fm = font.weight() >= QFont::Bold ? m_boldMetrics : m_normalMetrics;
-    const int w = fm.horizontalAdvance(text);
     if (!m_measure && m_visible.intersects(QRect(x, y, w + 1, fm.height()))) {
         m_p.setFont(font);
         m_p.setPen(color);
@@ -80,7 +84,7 @@ int CSummaryPainter::Title(int x, int y, unsigned id) {
 // --- Statistics ------------------------------------------------------------------------------
 
 QSize CSummaryPainter::Statistics(int x, int y) {
-    const Report::TSummaryStatisticsTexts t = m_texts.StatisticsTexts(m_summary, 0, m_stats);
+    const Report::TSummaryStatisticsTexts& t = m_content.statisticsTexts;
     const int titleWidth = Title(x, y, 59459);
     const int top = y + kMargin + m_lineHeight;
     const QColor text = CColorScheme::TableText();
@@ -112,7 +116,7 @@ QSize CSummaryPainter::Statistics(int x, int y) {
 // --- Settings --------------------------------------------------------------------------------
 
 QSize CSummaryPainter::Settings(int x, int y) {
-    const std::vector<Report::TLabelValue> lines = m_texts.SettingsTexts(m_summary, 0);
+    const std::vector<Report::TLabelValue>& lines = m_content.settings;
     const int titleWidth = Title(x, y, 59460);
     const int top = y + kMargin + m_lineHeight;
     const int labelX = x + kMargin;
@@ -140,56 +144,15 @@ QSize CSummaryPainter::Comment(int x, int y, int width) {
     const QFont& font = m_hovered == kItemComment ? m_fonts.underline : m_fonts.normal;
     const QColor link = CColorScheme::Link();
 
-    std::u16string comment = m_summary.GetTitle(0);
-    std::erase(comment, u'\r');
-    const QString text = comment.empty() ? Get(59476) : ToQ(comment);
-
-    int cx = left;
-    int cy = top;
-    auto place = [&](const QString& piece) {
-        const int w = DrawText(cx, cy, piece, font, link);
-        if (m_left && !m_measure) m_left->Add(QRect(cx, cy, w, m_valueHeight), 1, kItemComment);
-        cx += w;
-    };
-    // Words end after a blank, a full stop or a line feed.
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text[end] != QLatin1Char(' ') && text[end] != QLatin1Char('.') &&
-               text[end] != QLatin1Char('\n'))
-            ++end;
-        const bool lineFeed = end < text.size() && text[end] == QLatin1Char('\n');
-        const QString word = text.mid(start, end - start + (end < text.size() && !lineFeed ? 1 : 0));
-        start = end + 1;
-        if (!word.isEmpty()) {
-            const int w = Width(word, m_fonts.normal);
-            if (cx > left && cx + w > right) {
-                cx = left;
-                cy += m_lineHeight;
-            }
-            if (w > right - left) {
-                // Wider than a whole line: character by character.
-                QString piece;
-                for (QChar ch : word) {
-                    if (!piece.isEmpty() && cx + Width(piece + ch, m_fonts.normal) > right) {
-                        place(piece);
-                        piece.clear();
-                        cx = left;
-                        cy += m_lineHeight;
-                    }
-                    piece += ch;
-                }
-                if (!piece.isEmpty()) place(piece);
-            } else {
-                place(word);
-            }
-        }
-        if (lineFeed) {
-            cx = left;
-            cy += m_lineHeight;
-        }
-    }
-    return QSize(width, cy + m_lineHeight - y + kMargin);
+    const int lastLine = TextFlow::Flow(
+        m_content.comment, left, right, top, m_lineHeight,
+        [&](const QString& piece) { return Width(piece, m_fonts.normal); },
+        [&](const QString& piece, const QPoint& at) {
+            const int w = DrawText(at.x(), at.y(), piece, font, link);
+            if (m_left && !m_measure) m_left->Add(QRect(at.x(), at.y(), w, m_valueHeight), 1, kItemComment);
+            return w;
+        });
+    return QSize(width, lastLine + m_lineHeight - y + kMargin);
 }
 
 // --- Values list -----------------------------------------------------------------------------
@@ -200,7 +163,7 @@ int CSummaryPainter::ValuesListWidth(int height) const {
     int columnX = kMargin;
     int widest = 0;
     int vy = top;
-    for (int w : m_valueWidths) {
+    for (int w : m_content.valueWidths) {
         if (vy + m_valueHeight > bottom && vy > top) {
             columnX += static_cast<int>(1.8 * widest);
             widest = 0;
@@ -221,14 +184,15 @@ QSize CSummaryPainter::ValuesList(int x, int y, int height) {
     int widest = 0;
     int vy = top;
     const QColor text = CColorScheme::TableText();
-    for (std::size_t i = 0; i < m_valueTexts.size(); ++i) {
+    const std::vector<QString>& texts = m_content.valueTexts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
         if (vy + m_valueHeight > bottom && vy > top) {
             columnX += static_cast<int>(1.8 * widest);
             widest = 0;
             vy = top;
         }
-        const int w = m_valueWidths[i];
-        DrawText(columnX, vy, m_valueTexts[i], m_fonts.normal, text);
+        const int w = m_content.valueWidths[i];
+        DrawText(columnX, vy, texts[i], m_fonts.normal, text, w);
         if (!m_measure && !m_summary.GetValue(0, static_cast<int>(i)).Valid &&
             m_visible.intersects(QRect(columnX - 2, vy, w + 3, m_valueHeight))) {
             // The series is invalid: its value is struck through.
@@ -287,13 +251,12 @@ QString CSummaryPainter::ShortName(const QString& name, const QFontMetrics& metr
 
 QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
     const int n = m_summary.GetValueCount(0);
-    const int order = Report::CSummaryTexts::EffectiveDiagramOrder(m_summary, 0);
     const QColor text = CColorScheme::TableText();
 
     int titleWidth = DrawText(x + kMargin, y + kMargin, Get(59457) + QLatin1Char(' '), m_fonts.bold, text);
     if (n >= 2) {
         const int sx = x + kMargin + titleWidth;
-        const int w = DrawText(sx, y + kMargin, ToQ(m_texts.OrderLabel(order)),
+        const int w = DrawText(sx, y + kMargin, m_content.orderLabel,
                                m_hovered == kItemOrder ? m_fonts.boldUnderline : m_fonts.bold, CColorScheme::Link());
         if (m_left) m_left->Add(QRect(sx, y + kMargin, w, m_boldMetrics.height()), 1, kItemOrder);
         titleWidth += w;
@@ -318,23 +281,9 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
     result.valuesShown = values;
     result.namesShown = names;
 
-    const std::vector<int> bars = Report::CSummaryTexts::DiagramOrder(m_summary, 0, order);
-    std::vector<QString> shown;
-    int nameSpace = 0;
-    if (names) {
-        shown.reserve(bars.size());
-        for (int v : bars) {
-            shown.push_back(ShortName(ToQ(Report::CSummaryTexts::ShownName(m_summary.GetValue(0, v))), nm));
-            nameSpace = std::max(nameSpace, nm.horizontalAdvance(shown.back()));
-        }
-        nameSpace += 3;
-    }
-
-    double largest = 0;
-    for (int i = 0; i < n; ++i) {
-        const float v = m_summary.GetValue(0, i).Value;
-        if (!IsNoValue(v)) largest = std::max(largest, static_cast<double>(v));
-    }
+    const std::vector<int>& bars = m_content.bars;
+    const int nameSpace = names ? m_content.WidestShortName() + 3 : 0;
+    const double largest = m_content.largest;
     TGraphSettings settings;
     settings.left = x + kMargin;
     settings.top = y + kMargin + m_lineHeight + m_valueHeight + 4;
@@ -361,9 +310,7 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
     if (values) {
         // The highest value's text must stay below the title line: the
         // axis grows until it does.
-        int widest = 0;
-        for (int i = 0; i < n; ++i)
-            widest = std::max(widest, lm.horizontalAdvance(ToQ(m_texts.DiagramValueText(m_summary, 0, i))));
+        const int widest = m_content.WidestDiagramText(labelFont);
         const int ceiling = y + kMargin + m_lineHeight;
         for (int step = 0; step < 20 && largest > 0; ++step) {
             grid.SetSettings(m_p, settings);
@@ -389,16 +336,17 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
         grid.Draw(m_p);
         m_p.setPen(QPen(text, 1));
         m_p.drawLine(originX, axisY, barsRight + 4, axisY);
-        const QString unit = ToQ(m_summary.GetUnitText(0));
+        const QString& unit = m_content.unit;
         m_p.drawText(originX - m_normalMetrics.horizontalAdvance(unit) / 2,
                      plot.top - 4 - m_normalMetrics.descent(), unit);
-        if (!IsNoValue(m_stats.MeanValue)) {
-            const int meanY = grid.MapY(m_stats.MeanValue);
+        if (!IsNoValue(m_content.stats.MeanValue)) {
+            const int meanY = grid.MapY(m_content.stats.MeanValue);
             m_p.drawLine(originX - 2, meanY, originX + 4, meanY);
         }
     }
 
-    const std::vector<int> medians = MedianValues(m_summary);
+    const std::vector<QString>* valueTexts = values ? &m_content.DiagramTexts() : nullptr;
+    const std::vector<QString>* shortNames = names ? &m_content.ShortNames() : nullptr;
     m_p.setFont(labelFont);
     for (std::size_t i = 0; i < bars.size(); ++i) {
         const int v = bars[i];
@@ -406,14 +354,14 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
         const int left = originX + g + 4 + static_cast<int>(i) * (m + g);
         const bool convertible = !IsNoValue(value.Value);
         const int top = convertible ? std::max(plot.top, grid.MapY(value.Value)) : axisY;
-        const QString valueText = values ? ToQ(m_texts.DiagramValueText(m_summary, 0, v)) : QString();
-        const int vw = values ? lm.horizontalAdvance(valueText) : 0;
+        const std::size_t vi = static_cast<std::size_t>(v);
+        const int vw = values ? lm.horizontalAdvance((*valueTexts)[vi]) : 0;
         if (m_right)
             m_right->Add(QRect(left, top - 3 - vw, m, axisY - top + 3 + vw), 1, static_cast<int>(value.SeriesIndex),
-                         0, ToQ(Report::CSummaryTexts::ShownName(value)));
+                         0, m_content.names[vi]);
         const QRect column(left, y, m + g, kDiagramHeight);
         if (!paint || !m_visible.intersects(column)) continue;
-        const bool median = std::find(medians.begin(), medians.end(), v) != medians.end();
+        const bool median = m_content.median[vi];
         const QColor color =
             median ? CColorScheme::MedianBar() : (!value.Valid ? CColorScheme::OutlierBar() : CColorScheme::NormalBar());
         if (axisY > top) m_p.fillRect(QRect(left, top, m, axisY - top), color);
@@ -424,16 +372,17 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
             m_p.save();
             m_p.translate(baseX, top - 3);
             m_p.rotate(-90);
-            m_p.drawText(0, 0, valueText);
+            m_p.drawText(0, 0, (*valueTexts)[vi]);
             m_p.restore();
         }
         if (names) {
-            const int nw = nm.horizontalAdvance(shown[i]);
+            const QString& name = (*shortNames)[vi];
+            const int nw = nm.horizontalAdvance(name);
             m_p.save();
             m_p.setFont(m_fonts.normal);
             m_p.translate(left + m / 2 + (nm.ascent() - nm.descent()) / 2, axisY + 3 + nw);
             m_p.rotate(-90);
-            m_p.drawText(0, 0, shown[i]);
+            m_p.drawText(0, 0, name);
             m_p.restore();
         }
     }
@@ -446,17 +395,9 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
 
 CSummaryPainter::TResult CSummaryPainter::Draw(int clientWidth, int rememberedListHeight) {
     TResult result;
-    if (m_summary.GetEntryCount() == 0 || m_summary.GetValueCount(0) == 0) return result;
+    if (m_content.Empty()) return result;
     result.drawn = true;
-    m_stats = m_summary.CalcSummaryStatistics(0);
-    const int n = m_summary.GetValueCount(0);
-    m_valueTexts.resize(static_cast<std::size_t>(n));
-    m_valueWidths.resize(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        m_valueTexts[static_cast<std::size_t>(i)] = ToQ(m_texts.ValueListText(m_summary, 0, i));
-        m_valueWidths[static_cast<std::size_t>(i)] =
-            m_normalMetrics.horizontalAdvance(m_valueTexts[static_cast<std::size_t>(i)]);
-    }
+    const int n = static_cast<int>(m_content.valueTexts.size());
 
     const int W = clientWidth < 860 ? 800 : clientWidth - 60;
 
@@ -521,4 +462,80 @@ CSummaryPainter::TResult CSummaryPainter::Draw(int clientWidth, int rememberedLi
     const int height = std::max(static_cast<int>((below + kDiagramHeight) * 1.1), y1 + below + kMargin);
     result.scrollSize = QSize(static_cast<int>(std::max(800, d.width()) * 1.1), height);
     return result;
+}
+
+// --- What the page shows -----------------------------------------------------------------------
+
+CSummaryContent::CSummaryContent(CSummaryData& summary, std::uint32_t dtFormat, const CSummaryPainter::TFonts& fonts)
+    : m_summary(summary),
+      m_texts(dtFormat),
+      m_dtFormat(dtFormat),
+      m_revision(summary.Revision()),
+      m_normalMetrics(fonts.normal) {
+    if (summary.GetEntryCount() == 0 || summary.GetValueCount(0) == 0) return;
+    stats = summary.CalcSummaryStatistics(0);
+    statisticsTexts = m_texts.StatisticsTexts(summary, 0, stats);
+    settings = m_texts.SettingsTexts(summary, 0);
+    std::u16string title = summary.GetTitle(0);
+    std::erase(title, u'\r');
+    comment = title.empty() ? Get(59476) : ToQ(title);
+    order = Report::CSummaryTexts::EffectiveDiagramOrder(summary, 0);
+    orderLabel = ToQ(m_texts.OrderLabel(order));
+    unit = ToQ(summary.GetUnitText(0));
+
+    const std::size_t n = static_cast<std::size_t>(summary.GetValueCount(0));
+    valueTexts.resize(n);
+    valueWidths.resize(n);
+    names.resize(n);
+    median.assign(n, false);
+    // Many series share a value's text: each text is measured once.
+    QHash<QString, int> widths;
+    for (std::size_t i = 0; i < n; ++i) {
+        const int v = static_cast<int>(i);
+        const TMeasConverted& value = summary.GetValue(0, v);
+        valueTexts[i] = ToQ(m_texts.ValueListText(summary, 0, v));
+        auto known = widths.constFind(valueTexts[i]);
+        if (known == widths.constEnd()) known = widths.insert(valueTexts[i], m_normalMetrics.horizontalAdvance(valueTexts[i]));
+        valueWidths[i] = *known;
+        names[i] = ToQ(Report::CSummaryTexts::ShownName(value));
+        if (!IsNoValue(value.Value)) largest = std::max(largest, static_cast<double>(value.Value));
+    }
+    for (int v : CSummaryPainter::MedianValues(summary)) median[static_cast<std::size_t>(v)] = true;
+    bars = Report::CSummaryTexts::DiagramOrder(summary, 0, order);
+}
+
+const std::vector<QString>& CSummaryContent::DiagramTexts() const {
+    if (m_diagramTexts.empty() && !valueTexts.empty()) {
+        m_diagramTexts.resize(valueTexts.size());
+        for (std::size_t i = 0; i < valueTexts.size(); ++i)
+            m_diagramTexts[i] = ToQ(m_texts.DiagramValueText(m_summary, 0, static_cast<int>(i)));
+    }
+    return m_diagramTexts;
+}
+
+int CSummaryContent::WidestDiagramText(const QFont& font) const {
+    const auto known = m_widestDiagramText.find(font.pixelSize());
+    if (known != m_widestDiagramText.end()) return known->second;
+    const QFontMetrics metrics(font);
+    int widest = 0;
+    for (const QString& text : DiagramTexts()) widest = std::max(widest, metrics.horizontalAdvance(text));
+    m_widestDiagramText.emplace(font.pixelSize(), widest);
+    return widest;
+}
+
+const std::vector<QString>& CSummaryContent::ShortNames() const {
+    if (m_shortNames.empty() && !names.empty()) {
+        m_shortNames.reserve(names.size());
+        for (const QString& name : names) m_shortNames.push_back(CSummaryPainter::ShortName(name, m_normalMetrics));
+    }
+    return m_shortNames;
+}
+
+int CSummaryContent::WidestShortName() const {
+    if (m_widestShortName < 0) {
+        m_widestShortName = 0;
+        for (const QString& name : ShortNames())
+            m_widestShortName = std::max(m_widestShortName, m_normalMetrics.horizontalAdvance(name));
+    }
+    return m_widestShortName;
 }

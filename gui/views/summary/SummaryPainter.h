@@ -8,16 +8,17 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <cstdint>
+#include <map>
 #include <vector>
 
+#include "model/SummaryData.h"
 #include "model/VantrelObjectSummary.h"
+#include "report/SummaryTexts.h"
 
-class CSummaryData;
 class CSensitiveArea;
+class CSummaryContent;
 class QPainter;
-namespace Report {
-class CSummaryTexts;
-}
 
 class CSummaryPainter {
   public:
@@ -51,9 +52,8 @@ class CSummaryPainter {
 
     // `left` and `right` receive the clickable items and the bars (may be
     // null). Only what meets `visible` is painted; the layout is all of it.
-    CSummaryPainter(QPainter& painter, const TFonts& fonts, CSummaryData& summary,
-                    const Report::CSummaryTexts& texts, int hovered, CSensitiveArea* left, CSensitiveArea* right,
-                    const QRect& visible);
+    CSummaryPainter(QPainter& painter, const TFonts& fonts, const CSummaryContent& content, int hovered,
+                    CSensitiveArea* left, CSensitiveArea* right, const QRect& visible);
 
     // `clientWidth` is the window's width; `rememberedListHeight` (0 = none)
     // is what the screen kept from the last stacked draw.
@@ -71,6 +71,8 @@ class CSummaryPainter {
 
   private:
     int DrawText(int x, int y, const QString& text, const QFont& font, const QColor& color);
+    // The same for a text whose width is known.
+    int DrawText(int x, int y, const QString& text, const QFont& font, const QColor& color, int width);
     int Width(const QString& text, const QFont& font) const;
     int Title(int x, int y, unsigned id);
     QSize Statistics(int x, int y);
@@ -82,8 +84,8 @@ class CSummaryPainter {
 
     QPainter& m_p;
     const TFonts& m_fonts;
-    CSummaryData& m_summary;
-    const Report::CSummaryTexts& m_texts;
+    const CSummaryContent& m_content;
+    const CSummaryData& m_summary;
     int m_hovered;
     CSensitiveArea* m_left;
     CSensitiveArea* m_right;
@@ -93,7 +95,56 @@ class CSummaryPainter {
     QFontMetrics m_boldMetrics;
     int m_lineHeight;
     int m_valueHeight;
-    TSummaryStatistics m_stats;
-    std::vector<QString> m_valueTexts;
-    std::vector<int> m_valueWidths;
+};
+
+// What the page shows of a summary, worked out once for each revision of it:
+// the statistics, the texts and their widths, the diagram's order. A hover, a
+// scroll or another window width only lays these out again. The texts above
+// and below the bars are worked out when a layout first has room for them.
+class CSummaryContent {
+  public:
+    // Computes the statistics of the first entry, which rewrites its value flags.
+    CSummaryContent(CSummaryData& summary, std::uint32_t dtFormat, const CSummaryPainter::TFonts& fonts);
+
+    // Whether this was worked out from the summary as it is now, for these texts.
+    bool IsFor(const CSummaryData& summary, std::uint32_t dtFormat) const {
+        return &summary == &m_summary && summary.Revision() == m_revision && dtFormat == m_dtFormat;
+    }
+    const CSummaryData& Summary() const { return m_summary; }
+    bool Empty() const { return valueTexts.empty(); }
+
+    TSummaryStatistics stats;
+    Report::TSummaryStatisticsTexts statisticsTexts;
+    std::vector<Report::TLabelValue> settings;
+    QString comment;      // without carriage returns; the "[Add]" text when none
+    int order = 0;        // the diagram's order
+    QString orderLabel;
+    QString unit;
+    double largest = 0;   // the largest convertible value
+    // By value index: the list's texts, their widths, and the names bars go by.
+    std::vector<QString> valueTexts;
+    std::vector<int> valueWidths;
+    std::vector<QString> names;
+    std::vector<bool> median;
+    // Value indices in the diagram's order.
+    std::vector<int> bars;
+
+    // By value index: the texts above the bars, and the widest in `font`.
+    const std::vector<QString>& DiagramTexts() const;
+    int WidestDiagramText(const QFont& font) const;
+    // By value index: the names below the bars, shortened to 80 pixels of
+    // the normal font, and the widest of them.
+    const std::vector<QString>& ShortNames() const;
+    int WidestShortName() const;
+
+  private:
+    const CSummaryData& m_summary;
+    Report::CSummaryTexts m_texts;
+    std::uint32_t m_dtFormat;
+    std::uint64_t m_revision;
+    QFontMetrics m_normalMetrics;
+    mutable std::vector<QString> m_diagramTexts;
+    mutable std::map<int, int> m_widestDiagramText;  // by the font's pixel size
+    mutable std::vector<QString> m_shortNames;
+    mutable int m_widestShortName = -1;
 };

@@ -58,8 +58,13 @@ int CSummaryView::LayoutWidth() const {
     return viewport()->width();
 }
 
+const CSummaryContent& CSummaryView::Content() {
+    if (!m_content || !m_content->IsFor(m_doc.Summary(), m_dtFormat))
+        m_content = std::make_unique<CSummaryContent>(m_doc.Summary(), m_dtFormat, m_fonts);
+    return *m_content;
+}
+
 CSummaryPainter::TResult CSummaryView::Render(QPainter& painter, bool onScreen, const QRect& visible) {
-    const Report::CSummaryTexts texts(m_dtFormat);
     const int width = LayoutWidth();
     const int count = HasEntries() ? m_doc.Summary().GetValueCount(0) : 0;
     if (onScreen) {
@@ -69,7 +74,7 @@ CSummaryPainter::TResult CSummaryView::Render(QPainter& painter, bool onScreen, 
         m_leftAreas.Clear();
         m_rightAreas.Clear();
     }
-    CSummaryPainter drawer(painter, m_fonts, m_doc.Summary(), texts, onScreen ? m_hovered : 0,
+    CSummaryPainter drawer(painter, m_fonts, Content(), onScreen ? m_hovered : 0,
                            onScreen ? &m_leftAreas : nullptr, onScreen ? &m_rightAreas : nullptr, visible);
     const CSummaryPainter::TResult result = drawer.Draw(width, onScreen ? m_rememberedListHeight : 0);
     if (onScreen && result.drawn) {
@@ -116,9 +121,18 @@ void CSummaryView::HoverAt(const QPoint& pagePoint) {
     const auto hit = m_leftAreas.HitTest(pagePoint);
     const int id = hit ? hit->id : 0;
     if (id == m_hovered) return;
+    UpdateItem(m_hovered);
     m_hovered = id;
+    UpdateItem(m_hovered);
     UpdateCursor();
-    viewport()->update();
+}
+
+void CSummaryView::UpdateItem(int id) {
+    if (!id) return;
+    // A hover only underlines: a page of many series is not drawn again whole.
+    const QPoint offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    for (const auto& e : m_leftAreas.Entries())
+        if (e.inUse && e.id == id) viewport()->update(e.rect.translated(-offset).adjusted(-2, -2, 2, 2));
 }
 
 void CSummaryView::mouseMoveEvent(QMouseEvent* event) {
@@ -128,9 +142,9 @@ void CSummaryView::mouseMoveEvent(QMouseEvent* event) {
 void CSummaryView::leaveEvent(QEvent* event) {
     QAbstractScrollArea::leaveEvent(event);
     if (m_hovered) {
+        UpdateItem(m_hovered);
         m_hovered = 0;
         UpdateCursor();
-        viewport()->update();
     }
 }
 

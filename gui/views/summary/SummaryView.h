@@ -45,6 +45,9 @@ class CSummaryView : public QAbstractScrollArea {
     const CSensitiveArea& RightAreas() const { return m_rightAreas; }
     // The window's width the page lays out for.
     int LayoutWidth() const;
+    // What the page shows of the summary as it is now: worked out again only
+    // after the summary or the date format changed.
+    const CSummaryContent& Content();
 
     // What the user does, in page coordinates (tests call these too).
     void HoverAt(const QPoint& pagePoint);
@@ -63,12 +66,15 @@ class CSummaryView : public QAbstractScrollArea {
     QPoint PagePoint(const QPoint& viewportPoint) const;
     void SetScrollSize(const QSize& size);
     void UpdateCursor();
+    // Repaints what shows item `id` of the left button (its underline).
+    void UpdateItem(int id);
 
     CHammerDoc& m_doc;
     std::uint32_t m_dtFormat;
     CSummaryPainter::TFonts m_fonts;
     CQtSeriesUi m_qtUi;
     ISeriesUi* m_ui = &m_qtUi;
+    std::unique_ptr<CSummaryContent> m_content;
     CSensitiveArea m_leftAreas;
     CSensitiveArea m_rightAreas;
     int m_hovered = 0;

@@ -54,7 +54,12 @@ class CSummaryViewTest : public ::testing::Test {
     }
     // Draws as the screen does, onto an image of the page's size.
     QImage Draw(CSummaryPainter::TResult* result = nullptr) {
-        CSummaryView& v = View();
+        View();
+        return Repaint(result);
+    }
+    // The same without building the summary first, as a hover or a scroll does.
+    QImage Repaint(CSummaryPainter::TResult* result = nullptr) {
+        CSummaryView& v = *view;
         QImage image(3000, 1600, QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
@@ -63,7 +68,7 @@ class CSummaryViewTest : public ::testing::Test {
         return image;
     }
     std::optional<CSensitiveArea::TEntry> Item(int id) {
-        for (const auto& e : View().LeftAreas().Entries())
+        for (const auto& e : view->LeftAreas().Entries())
             if (e.id == id) return e;
         return std::nullopt;
     }
@@ -232,6 +237,33 @@ TEST_F(CSummaryViewTest, TheCommentIsEditedThroughTheDialog) {
     Click(CSummaryPainter::kItemComment);
     EXPECT_EQ(scope.doc->Summary().GetTitle(0), u"North wall\r\nlevel 2");
     EXPECT_EQ(ui.comments, (std::vector<std::u16string>{u"", u""}));
+}
+
+TEST_F(CSummaryViewTest, AChangeOfTheSummaryShowsAtTheNextRepaintAndAHoverRedoesNothing) {
+    AddSeries({40, 45, 50});
+    Draw();
+    const auto count = [&](int id) {
+        const auto& e = view->LeftAreas().Entries();
+        return std::count_if(e.begin(), e.end(), [&](const auto& a) { return a.inUse && a.id == id; });
+    };
+    EXPECT_EQ(count(CSummaryPainter::kItemComment), 1);  // "[Add]"
+    const CSummaryContent* worked = &view->Content();
+    Repaint();
+    view->HoverAt(Item(CSummaryPainter::kItemAveraging)->rect.center());
+    Repaint();
+    EXPECT_EQ(view->Hovered(), CSummaryPainter::kItemAveraging);
+    EXPECT_EQ(&view->Content(), worked);
+
+    // Changed without a rebuild, as the comment dialog and the labels do.
+    scope.doc->Summary().SetTitle(0, u"north wall level two");
+    Repaint();
+    EXPECT_EQ(count(CSummaryPainter::kItemComment), 4);
+    scope.doc->Summary().SetAveraging(0, kSummaryMedian);
+    const QImage image = Repaint();
+    const auto bars = view->RightAreas().Entries();
+    const auto median = std::find_if(bars.begin(), bars.end(), [](const auto& b) { return b.id == 1; });
+    ASSERT_NE(median, bars.end());
+    EXPECT_EQ(image.pixelColor(median->rect.center().x(), median->rect.bottom() - 2), CColorScheme::MedianBar());
 }
 
 // --- Texts, pictures, prints ---------------------------------------------------------------
