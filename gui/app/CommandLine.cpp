@@ -7,26 +7,27 @@ bool CCommandLine::IsEnergySwitch(const QString& argument) {
 CCommandLine CCommandLine::Parse(const QStringList& arguments) {
     CCommandLine line;
     QStringList rest;
+    // The file a switch names: the next argument, unless there is none, it is
+    // empty, or it is another of the switches ("--print-pdf --tab summary" lacks
+    // its file; it must not print to a file called "--tab").
+    const auto fileOf = [&](qsizetype& i, std::optional<QString>& file) {
+        const QString& name = arguments[i];
+        if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty() ||
+            arguments[i + 1].startsWith(QStringLiteral("--"))) {
+            line.m_error = name + QStringLiteral(" needs a file name");
+            return false;
+        }
+        file = arguments[++i];
+        return true;
+    };
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
         if (arg == QStringLiteral("--screenshot")) {
-            if (i + 1 >= arguments.size()) {
-                line.m_error = QStringLiteral("--screenshot needs a file name");
-                return line;
-            }
-            line.m_screenshot = arguments[++i];
+            if (!fileOf(i, line.m_screenshot)) return line;
         } else if (arg == QStringLiteral("--log")) {
-            if (i + 1 >= arguments.size()) {
-                line.m_error = QStringLiteral("--log needs a file name");
-                return line;
-            }
-            line.m_log = arguments[++i];
+            if (!fileOf(i, line.m_log)) return line;
         } else if (arg == QStringLiteral("--print-pdf")) {
-            if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
-                line.m_error = QStringLiteral("--print-pdf needs a file name");
-                return line;
-            }
-            line.m_printPdf = arguments[++i];
+            if (!fileOf(i, line.m_printPdf)) return line;
         } else if (arg == QStringLiteral("--selection")) {
             line.m_selection = true;
         } else if (arg == QStringLiteral("--tab")) {
@@ -52,7 +53,9 @@ CCommandLine CCommandLine::Parse(const QStringList& arguments) {
             line.m_project = arg;
         }
     }
-    if (line.m_printPdf && line.m_screenshot) line.m_error = QStringLiteral("--print-pdf and --screenshot exclude each other");
-    if (line.m_selection && !line.m_printPdf) line.m_error = QStringLiteral("--selection belongs to --print-pdf");
+    if (line.m_printPdf && line.m_screenshot)
+        line.m_error = QStringLiteral("--print-pdf and --screenshot exclude each other");
+    if (line.m_selection && !line.m_printPdf)
+        line.m_error = QStringLiteral("--selection belongs to --print-pdf");
     return line;
 }

@@ -66,6 +66,45 @@ TEST_P(CommandLineParse, FindsSwitchesAndProject) {
 INSTANTIATE_TEST_SUITE_P(Arguments, CommandLineParse, ::testing::ValuesIn(kParseCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+struct SPrintCase {
+    const char* name;
+    QStringList arguments;
+    const char* pdf;  // nullptr: the arguments are refused
+    int tab;
+    bool selection;
+};
+
+const SPrintCase kPrintCases[] = {
+    {"SeriesTab", {"--print-pdf", "out.pdf", "p.zvh"}, "out.pdf", 0, false},
+    {"SummaryTabAfterTheFile", {"p.zvh", "--print-pdf", "out.pdf", "--tab", "summary"}, "out.pdf", 1, false},
+    {"Selection", {"--selection", "--print-pdf", "out.pdf", "p.zvh"}, "out.pdf", 0, true},
+    {"WithoutFile", {"p.zvh", "--print-pdf"}, nullptr, 0, false},
+    {"EmptyFile", {"--print-pdf", "", "p.zvh"}, nullptr, 0, false},
+    {"SwitchTakenForTheFile", {"--print-pdf", "--tab", "summary", "p.zvh"}, nullptr, 0, false},
+    {"SelectionWithoutPrint", {"--selection", "p.zvh"}, nullptr, 0, false},
+    {"WithScreenshot", {"--print-pdf", "out.pdf", "--screenshot", "w.png", "p.zvh"}, nullptr, 0, false},
+};
+
+class CommandLinePrint : public ::testing::TestWithParam<SPrintCase> {};
+
+TEST_P(CommandLinePrint, TakesThePdfTheTabAndTheSelection) {
+    const SPrintCase& c = GetParam();
+    const CCommandLine line = CCommandLine::Parse(c.arguments);
+    if (!c.pdf) {
+        EXPECT_FALSE(line.Error().isEmpty());
+        return;
+    }
+    ASSERT_TRUE(line.Error().isEmpty()) << line.Error().toStdString();
+    ASSERT_TRUE(line.PrintPdf().has_value());
+    EXPECT_EQ(*line.PrintPdf(), QString::fromLatin1(c.pdf));
+    EXPECT_EQ(line.ScreenshotTab(), c.tab);
+    EXPECT_EQ(line.PrintSelection(), c.selection);
+    EXPECT_EQ(*line.Project(), QStringLiteral("p.zvh"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, CommandLinePrint, ::testing::ValuesIn(kPrintCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 class CommandLineStart : public CGuiTest, public ::testing::WithParamInterface<bool> {};
 
 // "-Energy" before or after the file: the file opens with the energy column.
