@@ -455,6 +455,10 @@ CSummaryPainter::TResult CSummaryPainter::Draw(int clientWidth, int rememberedLi
         columnHeight = std::max(s.height(), t.height());
     }
     const QSize c = Comment(sx, y1 + columnHeight, std::max(0, W - listWidth));
+    result.list = QRect(10, y1, listWidth, listHeight);
+    result.statistics = QRect(QPoint(sx, y1), s);
+    result.settings = QRect(stacked ? QPoint(sx, y1 + s.height()) : QPoint(sx + s.width(), y1), t);
+    result.comment = QRect(QPoint(sx, y1 + columnHeight), c);
     const int below = std::max(listHeight, columnHeight + c.height());
     // The page's own rule leaves out the title above the diagram; with a short
     // list that would cut off the page's bottom, so the end of what is drawn

@@ -48,6 +48,11 @@ class CSummaryPainter {
         int labelPixelSize = 0;
         bool valuesShown = false;
         bool namesShown = false;
+        // Where the blocks below the diagram went.
+        QRect list;
+        QRect statistics;
+        QRect settings;
+        QRect comment;
     };
 
     // `left` and `right` receive the clickable items and the bars (may be

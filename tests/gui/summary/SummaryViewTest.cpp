@@ -8,6 +8,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
+#include <QScrollBar>
+#include <QTest>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -56,6 +58,17 @@ class CSummaryViewTest : public ::testing::Test {
     QImage Draw(CSummaryPainter::TResult* result = nullptr) {
         View();
         return Repaint(result);
+    }
+    // Draws again while the page's new scroll size shows or hides a scroll bar
+    // and so changes the width, as the window does.
+    void DrawSettled(CSummaryPainter::TResult* result) {
+        QCoreApplication::processEvents();
+        int width = -1;
+        for (int i = 0; i < 4 && width != View().LayoutWidth(); ++i) {
+            width = View().LayoutWidth();
+            Draw(result);
+            QCoreApplication::processEvents();  // the scroll bars come and go here
+        }
     }
     // The same without building the summary first, as a hover or a scroll does.
     QImage Repaint(CSummaryPainter::TResult* result = nullptr) {
@@ -153,6 +166,69 @@ TEST_F(CSummaryViewTest, NamesWiderThanEightyPixelsEndInDots) {
     EXPECT_GT(fm.horizontalAdvance(shortName + QLatin1Char('x')), 75);
     EXPECT_EQ(CSummaryPainter::ShortName(QStringLiteral("W1"), fm), QStringLiteral("W1"));
 }
+
+struct TLayoutCase {
+    const char* name;
+    int n;
+    int width;
+    bool stacked;
+};
+
+class Layout : public CSummaryViewTest, public ::testing::WithParamInterface<TLayoutCase> {};
+
+TEST_P(Layout, TheBlocksBelowTheDiagramNeverOverlapAndTheListFitsBesideThem) {
+    const TLayoutCase c = GetParam();
+    std::vector<double> q;
+    for (int i = 0; i < c.n; ++i) q.push_back(30 + i % 25);
+    AddSeries(q);
+    View().resize(c.width, 700);
+    CSummaryPainter::TResult r;
+    DrawSettled(&r);
+    ASSERT_TRUE(r.drawn);
+    EXPECT_EQ(r.stacked, c.stacked);
+    const int W = View().LayoutWidth() < 860 ? 800 : View().LayoutWidth() - 60;
+    const std::vector<QRect> blocks{r.list, r.statistics, r.settings, r.comment};
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        EXPECT_LE(blocks[i].bottom(), r.scrollSize.height()) << "block " << i;
+        for (std::size_t j = i + 1; j < blocks.size(); ++j)
+            EXPECT_FALSE(blocks[i].intersects(blocks[j])) << "blocks " << i << " and " << j;
+    }
+    EXPECT_EQ(r.statistics.left(), r.list.right() + 1);
+    if (c.stacked) {
+        // Settings below the statistics; the list as tall as both at least,
+        // taller only in steps of 20, until the statistics fit beside it.
+        EXPECT_EQ(r.settings.topLeft(), r.statistics.bottomLeft() + QPoint(0, 1));
+        const int both = r.statistics.height() + r.settings.height();
+        EXPECT_GE(r.list.height(), both);
+        EXPECT_EQ((r.list.height() - both) % 20, 0);
+        EXPECT_LE(r.list.width() + r.statistics.width(), W);
+        EXPECT_EQ(r.comment.top(), r.settings.bottom() + 1);
+    } else {
+        EXPECT_EQ(r.list.height(), CSummaryPainter::kListHeight);
+        EXPECT_EQ(r.settings.topLeft(), r.statistics.topRight() + QPoint(1, 0));
+        EXPECT_EQ(r.comment.top(), std::max(r.statistics.bottom(), r.settings.bottom()) + 1);
+    }
+
+    // The list height is kept while the width and the number of series stay;
+    // a wider window works it out afresh, so a stacked list gets shorter.
+    DrawSettled(&r);
+    const int kept = r.list.height();
+    View().resize(c.width + 100, 700);
+    CSummaryPainter::TResult wider;
+    DrawSettled(&wider);
+    if (c.stacked && c.width >= 860) {
+        EXPECT_LT(wider.list.height(), kept);
+    }
+    View().resize(c.width, 700);
+    DrawSettled(&r);
+    EXPECT_EQ(r.list.height(), kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, Layout,
+                         ::testing::Values(TLayoutCase{"FewSeriesWide", 5, 1180, false},
+                                           TLayoutCase{"ManySeriesNarrow", 300, 900, true},
+                                           TLayoutCase{"ManySeriesNarrowest", 2000, 760, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // --- What the user clicks ------------------------------------------------------------------
 
@@ -264,6 +340,56 @@ TEST_F(CSummaryViewTest, AChangeOfTheSummaryShowsAtTheNextRepaintAndAHoverRedoes
     const auto median = std::find_if(bars.begin(), bars.end(), [](const auto& b) { return b.id == 1; });
     ASSERT_NE(median, bars.end());
     EXPECT_EQ(image.pixelColor(median->rect.center().x(), median->rect.bottom() - 2), CColorScheme::MedianBar());
+}
+
+TEST_F(CSummaryViewTest, TheMouseAndTheKeyboardWorkOnAScrolledPage) {
+    AddSeries({40, 45, 50}, {u"Wall A", u"Wall B", u"Wall C"});
+    View().resize(900, 320);
+    scope.doc->Summary().SetAveraging(0, kSummaryMean);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+    QWidget* port = view->viewport();
+    port->repaint();
+    const QSize page = view->ScrollSize();
+    ASSERT_GT(page.height(), port->height());
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    port->repaint();
+    const QPoint offset(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    ASSERT_GT(offset.y(), 0);
+
+    const auto averaging = Item(CSummaryPainter::kItemAveraging);
+    ASSERT_TRUE(averaging);
+    const QPoint label = averaging->rect.center() - offset;
+    ASSERT_TRUE(port->rect().contains(label));
+    // Events as the window system hands them to the viewport, in its own
+    // coordinates.
+    const auto mouse = [&](QEvent::Type type, const QPoint& at, Qt::MouseButton button) {
+        QMouseEvent event(type, QPointF(at), QPointF(port->mapToGlobal(at)), button,
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::MouseButtons(button), Qt::NoModifier);
+        QCoreApplication::sendEvent(port, &event);
+    };
+    mouse(QEvent::MouseMove, label, Qt::NoButton);
+    EXPECT_EQ(view->Hovered(), CSummaryPainter::kItemAveraging);
+    EXPECT_EQ(port->cursor().shape(), Qt::PointingHandCursor);
+    mouse(QEvent::MouseMove, label + QPoint(0, 200), Qt::NoButton);
+    EXPECT_EQ(view->Hovered(), 0);
+    EXPECT_EQ(port->cursor().shape(), Qt::ArrowCursor);
+    mouse(QEvent::MouseButtonPress, label, Qt::LeftButton);
+    EXPECT_EQ(scope.doc->Summary().GetAveraging(0), kSummaryMedian);
+
+    // The bars are above the visible part: back to the top for the right button.
+    view->verticalScrollBar()->setValue(0);
+    port->repaint();
+    const auto bars = view->RightAreas().Entries();
+    const auto wallC = std::find_if(bars.begin(), bars.end(), [](const auto& b) { return b.id == 2; });
+    ASSERT_NE(wallC, bars.end());
+    ui.menuAnswers = {0};
+    mouse(QEvent::MouseButtonPress, wallC->rect.center(), Qt::RightButton);
+    ASSERT_EQ(ui.contextMenus.size(), 1u);
+    EXPECT_EQ(ui.contextMenus[0][0].text, u"Remove series Wall C");
+
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(view.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), Q(view->ExportText()));
 }
 
 // --- Texts, pictures, prints ---------------------------------------------------------------
