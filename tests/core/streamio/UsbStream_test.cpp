@@ -434,6 +434,8 @@ namespace {
 class CBulkPeer : public IUsbBulkDevice {
   public:
     SUsbIo BulkIn(void* buffer, std::size_t count, std::int32_t) override {
+        ++transfers;
+        if (silent) return {0, kErrTimeout};
         asks.push_back(count);
         if (packets.empty()) return {0, kErrTimeout};
         std::vector<std::uint8_t> p = packets.front();
@@ -456,6 +458,9 @@ class CBulkPeer : public IUsbBulkDevice {
     std::vector<std::size_t> asks;
     std::vector<std::uint8_t> written;
     bool stalled = false;
+    // Set before a reader thread starts: the IN pipe then only times out.
+    bool silent = false;
+    std::atomic<int> transfers{0};
 };
 
 class CBulkBackend : public IUsbHostBackend {
@@ -473,14 +478,19 @@ class CBulkBackend : public IUsbHostBackend {
     std::unique_ptr<CBulkPeer> next;
 };
 
+// The bulk streams of a test open `peer`, once.
+class UsbHostStream : public ::testing::Test {
+  protected:
+    void SetUp() override { SetUsbHostBackend(backend); }
+    void TearDown() override { SetUsbHostBackend(nullptr); }
+
+    std::shared_ptr<CBulkBackend> backend = std::make_shared<CBulkBackend>();
+    CBulkPeer& peer = *(backend->next = std::make_unique<CBulkPeer>());
+};
+
 }  // namespace
 
-TEST(UsbHostStream, BulkPipesGatherPacketsAndTimeOut) {
-    auto backend = std::make_shared<CBulkBackend>();
-    auto owned = std::make_unique<CBulkPeer>();
-    CBulkPeer& peer = *owned;
-    backend->next = std::move(owned);
-    SetUsbHostBackend(backend);
+TEST_F(UsbHostStream, BulkPipesGatherPacketsAndTimeOut) {
     peer.packets = {Bytes(8, 0), Bytes(8, 8), {}, Bytes(3, 16)};
     auto stream = CreateStream("usb:001-002", kReadWrite);
     ASSERT_NE(dynamic_cast<CUsbHostStream*>(stream.get()), nullptr);
@@ -510,4 +520,36 @@ TEST(UsbHostStream, BulkPipesGatherPacketsAndTimeOut) {
     SetUsbHostBackend(nullptr);
     // libusb on this machine: no device of the maker, and no error either.
     EXPECT_TRUE(ListUsbHostDevices().empty());
+}
+
+TEST_F(UsbHostStream, CancelEndsOneTransferAndInterruptEveryLater) {
+    auto stream = CreateStream("USB:001-002", kReadWrite);
+
+    // No time-out at all: only a cancel from another thread ends the read.
+    stream->SetTimeouts(-1, -1);
+    peer.silent = true;
+    std::vector<std::uint8_t> got(4);
+    std::size_t n = 99;
+    std::thread reader([&] { n = stream->Read(got.data(), 4); });
+    while (peer.transfers.load() < 50) std::this_thread::yield();
+    EXPECT_TRUE(stream->CancelIo());
+    reader.join();
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(stream->GetLastError(), kErrEndOfData);
+
+    // The cancel ended that read only.
+    peer.silent = false;
+    peer.packets = {Bytes(4, 0)};
+    EXPECT_EQ(stream->Read(got.data(), 4), 4u);
+
+    // An interrupt ends every later transfer before it asks the device.
+    stream->Interrupt();
+    peer.packets = {Bytes(4, 0)};
+    const int before = peer.transfers.load();
+    EXPECT_EQ(stream->Read(got.data(), 4), 0u);
+    EXPECT_EQ(stream->GetLastError(), kErrEndOfData);
+    EXPECT_EQ(stream->Write(got.data(), 4), 0u);
+    EXPECT_EQ(stream->GetLastError(), kErrTimeout);
+    EXPECT_EQ(peer.transfers.load(), before);
+    EXPECT_TRUE(peer.written.empty());
 }
