@@ -17,30 +17,6 @@ constexpr std::int32_t kSliceMs = 20;
 
 // ---- shared ----
 
-bool CUsbHostProbeBase::GetTimeouts(std::int32_t& readMs, std::int32_t& writeMs) {
-    SetLastError(kErrNone);
-    readMs = m_ReadMs;
-    writeMs = m_WriteMs;
-    return true;
-}
-
-bool CUsbHostProbeBase::SetTimeouts(std::int32_t readMs, std::int32_t writeMs) {
-    SetLastError(kErrNone);
-    m_ReadMs = readMs;
-    m_WriteMs = writeMs;
-    return true;
-}
-
-bool CUsbHostProbeBase::CancelIo() {
-    SetLastError(kErrNone);
-    m_Cancel.store(true);
-    return true;
-}
-
-void CUsbHostProbeBase::Interrupt() {
-    m_Interrupted.store(true);
-}
-
 void CUsbHostProbeBase::Pause() const {
     if (m_PollMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_PollMs));
 }

@@ -10,41 +10,29 @@
 // and with whatever it has (38 when nothing) when CancelIo is called from
 // another thread during the operation; Interrupt ends this and every later
 // operation. A report that breaks the framing raises 13 with the stream's name.
-#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "streamio/HidReport.h"
-#include "streamio/IoStream.h"
 #include "streamio/UsbBackend.h"
+#include "streamio/UsbStreamBase.h"
 
 namespace StreamIO {
 
-class CUsbHostProbeBase : public CIoStream {
+class CUsbHostProbeBase : public CUsbStreamBase {
   public:
     bool IsOpen() const override { return m_Device != nullptr; }
-    bool GetTimeouts(std::int32_t& readMs, std::int32_t& writeMs) override;
-    bool SetTimeouts(std::int32_t readMs, std::int32_t writeMs) override;
-    bool CancelIo() override;
-    void Interrupt() override;
     void SetPollInterval(std::int32_t ms) { m_PollMs = ms; }
 
   protected:
-    // Clears a cancel left from an earlier operation.
-    void Begin() { m_Cancel.store(false); }
-    bool Stopped() { return m_Interrupted.load() || m_Cancel.load(); }
     void Pause() const;
     static bool Expired(std::chrono::steady_clock::time_point start, std::int32_t ms);
 
     std::string m_Path;
     std::shared_ptr<IHidDevice> m_Device;
     std::int32_t m_PollMs = 1;
-    std::int32_t m_ReadMs = 500;
-    std::int32_t m_WriteMs = 100;
-    std::atomic<bool> m_Cancel{false};
-    std::atomic<bool> m_Interrupted{false};
 };
 
 class CUsbHostProbeControl : public CUsbHostProbeBase {

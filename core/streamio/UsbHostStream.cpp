@@ -76,38 +76,10 @@ void CUsbHostStream::Close() {
     if (code != kErrNone) Fail(code);
 }
 
-bool CUsbHostStream::GetTimeouts(std::int32_t& readMs, std::int32_t& writeMs) {
-    SetLastError(kErrNone);
-    readMs = m_ReadMs;
-    writeMs = m_WriteMs;
-    return true;
-}
-
-bool CUsbHostStream::SetTimeouts(std::int32_t readMs, std::int32_t writeMs) {
-    SetLastError(kErrNone);
-    m_ReadMs = readMs;
-    m_WriteMs = writeMs;
-    return true;
-}
-
-bool CUsbHostStream::CancelIo() {
-    SetLastError(kErrNone);
-    m_Cancel.store(true);
-    return true;
-}
-
-void CUsbHostStream::Interrupt() {
-    m_Interrupted.store(true);
-}
-
-bool CUsbHostStream::Stopped() {
-    return m_Interrupted.load() || m_Cancel.exchange(false);
-}
-
 std::size_t CUsbHostStream::Read(void* buffer, std::size_t count) {
     SetLastError(kErrNone);
     if (!m_Device || (GetOpenFlags() & kOpenRead) == 0) Fail(kErrReadFault);
-    m_Cancel.store(false);
+    Begin();
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     const auto start = std::chrono::steady_clock::now();
@@ -152,7 +124,7 @@ std::size_t CUsbHostStream::Read(void* buffer, std::size_t count) {
 std::size_t CUsbHostStream::Write(const void* buffer, std::size_t count) {
     SetLastError(kErrNone);
     if (!m_Device || (GetOpenFlags() & kOpenWrite) == 0) Fail(kErrWriteFault);
-    m_Cancel.store(false);
+    Begin();
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     std::size_t done = 0;
     const auto start = std::chrono::steady_clock::now();

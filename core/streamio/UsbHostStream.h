@@ -10,13 +10,12 @@
 // within the write time-out, 1460 when nothing went out. Other failures
 // raise with the stream's name. The queue length and the byte rate are not
 // known (0), so the protocol engine assumes the bulk rate.
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "streamio/IoStream.h"
 #include "streamio/UsbBackend.h"
+#include "streamio/UsbStreamBase.h"
 
 namespace StreamIO {
 
@@ -30,7 +29,7 @@ std::vector<std::string> ListUsbHostDevices();
 // nullptr restores the kernel's).
 void SetUsbHostBackend(std::shared_ptr<IUsbHostBackend> backend);
 
-class CUsbHostStream : public CIoStream {
+class CUsbHostStream : public CUsbStreamBase {
   public:
     CUsbHostStream();
     ~CUsbHostStream() override;
@@ -38,25 +37,14 @@ class CUsbHostStream : public CIoStream {
     bool Open(const std::string& name, std::uint32_t flags) override;
     void Close() override;
     bool IsOpen() const override { return m_Device != nullptr; }
-    bool GetTimeouts(std::int32_t& readMs, std::int32_t& writeMs) override;
-    bool SetTimeouts(std::int32_t readMs, std::int32_t writeMs) override;
-    // Ends the transfer in progress (between two slices of its wait).
-    bool CancelIo() override;
-    void Interrupt() override;
     std::size_t Read(void* buffer, std::size_t count) override;
     std::size_t Write(const void* buffer, std::size_t count) override;
 
   private:
-    bool Stopped();
-
     std::shared_ptr<IUsbHostBackend> m_Backend;
     std::unique_ptr<IUsbBulkDevice> m_Device;
     std::vector<std::uint8_t> m_Rest;  // bytes of the last packet not yet handed out
     std::size_t m_RestAt = 0;
-    std::int32_t m_ReadMs = 500;
-    std::int32_t m_WriteMs = 100;
-    std::atomic<bool> m_Cancel{false};
-    std::atomic<bool> m_Interrupted{false};
 };
 
 }  // namespace StreamIO
