@@ -374,6 +374,41 @@ TEST_F(HidProbeTest, ChannelsShareOneHandleUntilBothLetGo) {
     EXPECT_THROW(CreateStream("HID:/peer/none", kReadWrite), CFileException);
 }
 
+TEST_F(HidProbeTest, OpenRefusesReportsTooShortAndLetsTheDeviceGo) {
+    // Two bytes leave no room for a payload behind either channel's header.
+    peer = std::make_shared<CHidPeer>(2);
+    backend = std::make_shared<CHidPeerBackend>(peer);
+    CUsbHostProbeManager::Instance().SetBackend(backend);
+    CUsbHostProbeControl control;
+    CUsbHostProbeData data;
+    for (CIoStream* stream : std::initializer_list<CIoStream*>{&control, &data}) {
+        SCOPED_TRACE(stream == &control ? "control" : "data");
+        EXPECT_THROW(stream->Open("HID:/peer/hid0", kOpenRead), CFileException);
+        EXPECT_EQ(stream->GetLastError(), kErrUnexpected);
+        EXPECT_FALSE(stream->IsOpen());
+        EXPECT_EQ(CUsbHostProbeManager::Instance().Find("/peer/hid0"), nullptr);
+        EXPECT_EQ(peer->closes.load(), backend->opens);  // every handle it took is closed
+    }
+}
+
+TEST_F(HidProbeTest, OpeningAnOpenChannelAgainIsRefusedWithoutRaising) {
+    CUsbHostProbeControl control;
+    CUsbHostProbeData data;
+    for (CIoStream* stream : std::initializer_list<CIoStream*>{&control, &data}) {
+        SCOPED_TRACE(stream == &control ? "control" : "data");
+        ASSERT_TRUE(stream->Open("HID:/peer/hid0", kOpenRead));
+        const int opens = backend->opens;
+        EXPECT_FALSE(stream->Open("HID:/peer/hid0", kOpenRead));
+        EXPECT_EQ(stream->GetLastError(), kErrNotSupported);
+        EXPECT_TRUE(stream->IsOpen());
+        EXPECT_EQ(backend->opens, opens);
+    }
+    control.Close();
+    data.Close();
+    EXPECT_EQ(CUsbHostProbeManager::Instance().Find("/peer/hid0"), nullptr);
+    EXPECT_EQ(peer->closes.load(), backend->opens);
+}
+
 TEST(HidProbeManager, OnlyTheTimeOutAndTheCloseEventEndAWait) {
     CUsbHostProbeManager& manager = CUsbHostProbeManager::Instance();
     EXPECT_EQ(manager.WaitForDeviceEvent(5), kDeviceEventTimeout);
