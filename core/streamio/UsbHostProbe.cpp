@@ -17,6 +17,27 @@ constexpr std::int32_t kSliceMs = 20;
 
 // ---- shared ----
 
+bool CUsbHostProbeBase::Open(const std::string& name, std::uint32_t flags) {
+    SetLastError(kErrNone);
+    if (IsOpen()) {
+        SetLastError(kErrNotSupported);
+        return false;
+    }
+    SetName(name);
+    SetOpenFlags(flags);
+    m_Path = UsbProbePath(name);
+    CUsbHostProbeManager& manager = CUsbHostProbeManager::Instance();
+    std::int32_t code = kErrNone;
+    auto device = manager.OpenChannel(m_Path, m_Channel, code);
+    if (!device) Fail(code);
+    if (const std::int32_t refused = Attach(*device)) {
+        manager.ReleaseChannel(m_Path, m_Channel);
+        Fail(refused);
+    }
+    m_Device = std::move(device);
+    return true;
+}
+
 void CUsbHostProbeBase::Pause() const {
     if (m_PollMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(m_PollMs));
 }
@@ -32,31 +53,16 @@ CUsbHostProbeControl::~CUsbHostProbeControl() {
     if (m_Device) CUsbHostProbeManager::Instance().ReleaseChannel(m_Path, EHidChannel::Control);
 }
 
-bool CUsbHostProbeControl::Open(const std::string& name, std::uint32_t flags) {
-    SetLastError(kErrNone);
-    if (IsOpen()) {
-        SetLastError(kErrNotSupported);
-        return false;
-    }
-    SetName(name);
-    SetOpenFlags(flags);
-    m_Path = UsbProbePath(name);
-    std::int32_t code = kErrNone;
-    auto device = CUsbHostProbeManager::Instance().OpenChannel(m_Path, EHidChannel::Control, code);
-    if (!device) Fail(code);
-    m_Length = device->FeatureReportLength();
-    if (HidControlCapacity(m_Length) == 0) {
-        CUsbHostProbeManager::Instance().ReleaseChannel(m_Path, EHidChannel::Control);
-        Fail(kErrUnexpected);
-    }
-    m_Device = std::move(device);
+std::int32_t CUsbHostProbeControl::Attach(IHidDevice& device) {
+    m_Length = device.FeatureReportLength();
+    if (HidControlCapacity(m_Length) == 0) return kErrUnexpected;
     m_Report.assign(m_Length, 0);
     m_In.clear();
     m_InAt = 0;
     m_Taken = false;
     m_Acked = true;
     m_OutSequence = 7;
-    return true;
+    return kErrNone;
 }
 
 void CUsbHostProbeControl::Close() {
@@ -186,31 +192,19 @@ CUsbHostProbeData::~CUsbHostProbeData() {
     if (m_Device) CUsbHostProbeManager::Instance().ReleaseChannel(m_Path, EHidChannel::Data);
 }
 
-bool CUsbHostProbeData::Open(const std::string& name, std::uint32_t flags) {
-    SetLastError(kErrNone);
-    if (IsOpen()) {
-        SetLastError(kErrNotSupported);
-        return false;
-    }
-    SetName(name);
-    SetOpenFlags(flags);
-    m_Path = UsbProbePath(name);
-    CUsbHostProbeManager& manager = CUsbHostProbeManager::Instance();
+// The input reports come through a handle of the data channel's own.
+std::int32_t CUsbHostProbeData::Attach(IHidDevice&) {
     std::int32_t code = kErrNone;
-    auto device = manager.OpenChannel(m_Path, EHidChannel::Data, code);
-    if (!device) Fail(code);
-    m_Input = manager.Backend()->Open(m_Path, code);
+    m_Input = CUsbHostProbeManager::Instance().Backend()->Open(m_Path, code);
     if (!m_Input || m_Input->InputReportLength() <= kHidDataHeader) {
         if (m_Input) m_Input->Close();
         m_Input.reset();
-        manager.ReleaseChannel(m_Path, EHidChannel::Data);
-        Fail(code != kErrNone ? code : kErrUnexpected);
+        return code != kErrNone ? code : kErrUnexpected;
     }
-    m_Device = std::move(device);
     m_Report.clear();
     m_At = 0;
     m_HaveSequence = false;
-    return true;
+    return kErrNone;
 }
 
 void CUsbHostProbeData::Close() {

@@ -17,30 +17,41 @@
 
 #include "streamio/HidReport.h"
 #include "streamio/UsbBackend.h"
+#include "streamio/UsbHostProbeManager.h"
 #include "streamio/UsbStreamBase.h"
 
 namespace StreamIO {
 
 class CUsbHostProbeBase : public CUsbStreamBase {
   public:
+    // Takes the channel of the device `name` names from the manager, which
+    // shares the device's handle between the two channels, then lets the
+    // channel check and set itself up (Attach).
+    bool Open(const std::string& name, std::uint32_t flags) override;
     bool IsOpen() const override { return m_Device != nullptr; }
     void SetPollInterval(std::int32_t ms) { m_PollMs = ms; }
 
   protected:
+    explicit CUsbHostProbeBase(EHidChannel channel) : m_Channel(channel) {}
+    // The channel's own part of opening, with m_Path set and the device not
+    // yet kept: 0, or the code Open fails with after letting the channel go.
+    virtual std::int32_t Attach(IHidDevice& device) = 0;
     void Pause() const;
     static bool Expired(std::chrono::steady_clock::time_point start, std::int32_t ms);
 
     std::string m_Path;
     std::shared_ptr<IHidDevice> m_Device;
     std::int32_t m_PollMs = 1;
+
+  private:
+    const EHidChannel m_Channel;
 };
 
 class CUsbHostProbeControl : public CUsbHostProbeBase {
   public:
-    CUsbHostProbeControl() = default;
+    CUsbHostProbeControl() : CUsbHostProbeBase(EHidChannel::Control) {}
     ~CUsbHostProbeControl() override;
 
-    bool Open(const std::string& name, std::uint32_t flags) override;
     void Close() override;
     // Bytes of the current device report not yet handed out.
     std::size_t GetInputCount() override;
@@ -49,6 +60,7 @@ class CUsbHostProbeControl : public CUsbHostProbeBase {
     std::size_t Write(const void* buffer, std::size_t count) override;
 
   private:
+    std::int32_t Attach(IHidDevice& device) override;
     // One poll of the device's report; takes its payload when it is new.
     // Returns the report's status.
     SHidStatus Poll();
@@ -66,10 +78,9 @@ class CUsbHostProbeControl : public CUsbHostProbeBase {
 
 class CUsbHostProbeData : public CUsbHostProbeBase {
   public:
-    CUsbHostProbeData() = default;
+    CUsbHostProbeData() : CUsbHostProbeBase(EHidChannel::Data) {}
     ~CUsbHostProbeData() override;
 
-    bool Open(const std::string& name, std::uint32_t flags) override;
     void Close() override;
     std::size_t GetInputCount() override { return m_Report.size() - m_At; }
     void ClearInput() override { m_At = m_Report.size(); }
@@ -78,6 +89,8 @@ class CUsbHostProbeData : public CUsbHostProbeBase {
     std::size_t Write(const void* buffer, std::size_t count) override;
 
   private:
+    std::int32_t Attach(IHidDevice& device) override;
+
     std::unique_ptr<IHidDevice> m_Input;  // its own handle for the input reports
     std::vector<std::uint8_t> m_Report;   // payload of the last report
     std::size_t m_At = 0;
