@@ -27,16 +27,7 @@ TConvCust Curve(const char* name, std::uint8_t flags, std::uint8_t kind = kCurve
     return curve;
 }
 
-class CCurveUploadTest : public CGuiTest {
-  protected:
-    CMainFrame& StartWith(CSimLine& line) {
-        UsePort(line);
-        CMainFrame& frame = Start();
-        frame.Connection().SetWizardRunner(std::ref(wizard));
-        return frame;
-    }
-    SWizardScript wizard;
-};
+class CCurveUploadTest : public CSimHammerTest {};
 
 struct SUploadCase {
     const char* name;
@@ -152,9 +143,7 @@ TEST_F(CCurveUploadTest, UnreadableSlotsCloseTheDialogAndLetTheHammerGo) {
     CSimLine line(LoadState("new-format-L.json"));
     CMainFrame& frame = StartWith(line);
     ASSERT_TRUE(frame.Connection().ConnectOnDemand(&frame));
-    Sim::SSimFaults faults;
-    faults.DeviceError = 3;
-    line.Hammer().SetFaults(faults);
+    AnswerWithDeviceErrors(line);
 
     CUploadCurveDlg dialog(Curve("Bridge", 0x0A), frame.Connection(), m_prompt, &frame);
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);

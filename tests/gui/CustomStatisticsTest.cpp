@@ -15,21 +15,14 @@ namespace {
 
 using namespace GuiTest;
 
-class CCustomStatisticsTest : public CGuiTest {
+class CCustomStatisticsTest : public CSimHammerTest {
   protected:
-    CMainFrame& StartWith(CSimLine& line) {
-        UsePort(line);
-        CMainFrame& frame = Start();
-        frame.Connection().SetWizardRunner(std::ref(wizard));
-        return frame;
-    }
     static void Enter(CCustomStatDlg& dialog, int method, const char* min, const char* max, const char* upper,
                       const char* lower) {
         dialog.MethodList()->setCurrentIndex(dialog.MethodList()->findData(method));
         const char* texts[4] = {min, max, upper, lower};
         for (int i = 0; i < 4; ++i) dialog.Edit(i)->setText(QString::fromLatin1(texts[i]));
     }
-    SWizardScript wizard;
 };
 
 TEST_F(CCustomStatisticsTest, OpensWithTheStoredRuleOnBothSides) {
@@ -115,9 +108,7 @@ TEST_F(CCustomStatisticsTest, ARefusalNoCheckExplainsIsAnUnknownError) {
     // A sound rule the hammer refuses all the same; it then cannot be read
     // back either, and is let go with the right side as it was.
     Enter(dialog, 2, "10", "20", "3", "3");
-    Sim::SSimFaults faults;
-    faults.DeviceError = 3;
-    line.Hammer().SetFaults(faults);
+    AnswerWithDeviceErrors(line);
     dialog.UploadButton()->click();
     EXPECT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{59588, 59594}));
     EXPECT_EQ(line.Hammer().GetState().Statistics, before);
@@ -140,9 +131,7 @@ TEST_F(CCustomStatisticsTest, AnUnreadableRuleClosesTheDialogAndIsLetGo) {
     CSimLine line(LoadState("new-format-L.json"));
     CMainFrame& frame = StartWith(line);
     ASSERT_TRUE(frame.Connection().ConnectOnDemand(&frame));
-    Sim::SSimFaults faults;
-    faults.DeviceError = 3;
-    line.Hammer().SetFaults(faults);
+    AnswerWithDeviceErrors(line);
     CCustomStatDlg dialog(frame.Connection(), m_prompt, &frame);
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
     EXPECT_EQ(m_prompt.ShownIds(), (std::vector<unsigned>{59594}));

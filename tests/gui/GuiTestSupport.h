@@ -1,6 +1,7 @@
 #pragma once
 // What the GUI tests share: a fresh program folder, settings file and curve
-// folder per test, and the application started with a scripted prompt.
+// folder per test, and the application started with a scripted prompt; for
+// the tools that talk to the hammer, the window started on the simulated one.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -64,6 +65,28 @@ class CGuiTest : public ::testing::Test {
     fs::path m_programPath;
     CScriptedPrompt m_prompt;
     std::unique_ptr<CBrelvantorApp> m_app;
+};
+
+// The window with serial port 1 on the simulated hammer's pty; whenever it
+// connects, the search wizard is driven by `wizard`.
+class CSimHammerTest : public CGuiTest {
+  protected:
+    CMainFrame& StartWith(const CSimLine& line) {
+        UsePort(line);
+        CMainFrame& frame = Start();
+        frame.Connection().SetWizardRunner(std::ref(wizard));
+        return frame;
+    }
+
+    // From now on the hammer answers every application request with a
+    // device error, as one that has stopped serving the program does.
+    static void AnswerWithDeviceErrors(CSimLine& line) {
+        Sim::SSimFaults faults;
+        faults.DeviceError = 3;
+        line.Hammer().SetFaults(faults);
+    }
+
+    SWizardScript wizard;
 };
 
 }  // namespace GuiTest
