@@ -64,7 +64,8 @@ CCustomStatDlg::CCustomStatDlg(CHammerConnection& connection, Text::IUserPrompt&
     auto* layout = new QVBoxLayout(this);
     auto* sides = new QHBoxLayout();
 
-    auto makeSide = [this](unsigned title, QComboBox*& method, std::array<QLineEdit*, 4>& edits, bool editable) {
+    auto makeSide = [this](unsigned title, QComboBox*& method, std::array<QLineEdit*, 4>& edits,
+                           bool editable) {
         auto* group = new QGroupBox(UiText::Get(title), this);
         auto* form = new QFormLayout(group);
         method = new QComboBox(group);
