@@ -2,7 +2,6 @@
 // detail cells' links, the context menu and choosers, and the editing
 // commands.
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QDateTime>
 #include <QGuiApplication>
@@ -12,7 +11,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QSvgGenerator>
 #include <algorithm>
 #include <functional>
 
@@ -21,6 +19,7 @@
 #include "model/HammerData.h"
 #include "model/ModelTypes.h"
 #include "report/PrintTexts.h"
+#include "tools/graph/PictureData.h"
 #include "text/DateTimeFormat.h"
 #include "text/StringTable.h"
 #include "tools/dialogs/PrintTarget.h"
@@ -112,33 +111,9 @@ void CSeriesView::CopyPicture() {
     CWaitCursor wait;
     const QSize size = m_grid->SelectedRowsPictureSize();
     if (size.isEmpty()) return;
-    // A vector picture for documents and a bitmap for everything else.
-    QBuffer svg;
-    svg.open(QIODevice::WriteOnly);
-    {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&svg);
-        generator.setSize(size);
-        generator.setViewBox(QRect(QPoint(0, 0), size));
-        QPainter painter(&generator);
-        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-        m_grid->RenderSelectedRows(painter);
-    }
-    auto* mime = new QMimeData;
-    mime->setData(QStringLiteral("image/svg+xml"), svg.data());
-    // Thousands of selected rows would make a bitmap of gigabytes; such a
-    // picture goes as the vector picture alone.
-    constexpr qint64 kMaxBitmapPixels = 64ll * 1024 * 1024;
-    if (static_cast<qint64>(size.width()) * size.height() <= kMaxBitmapPixels) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        {
-            QPainter painter(&image);
-            m_grid->RenderSelectedRows(painter);
-        }
-        mime->setImageData(image);
-    }
-    QGuiApplication::clipboard()->setMimeData(mime);
+    std::unique_ptr<QMimeData> mime =
+        PictureData::Make(size, [&](QPainter& painter) { m_grid->RenderSelectedRows(painter); });
+    if (mime) QGuiApplication::clipboard()->setMimeData(mime.release());
 }
 
 bool CSeriesView::Print(QPrinter& printer, bool selectionOnly) {

@@ -1,7 +1,6 @@
 #include "views/summary/SummaryView.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
@@ -10,20 +9,17 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
-#include <QSvgGenerator>
 
 #include "doc/HammerDoc.h"
 #include "model/HammerData.h"
 #include "model/SummaryData.h"
 #include "report/SummaryTexts.h"
+#include "tools/graph/PictureData.h"
 #include "ui/UiText.h"
 
 namespace {
 
 enum EMenu { kMenuRemoveOne = 1, kMenuRemoveAll = 2, kMenuAddAll = 3 };
-
-// Pictures carry 0.2 mm per pixel.
-constexpr int kPictureDotsPerMeter = 5000;
 
 }  // namespace
 
@@ -238,34 +234,10 @@ void CSummaryView::CopyPicture() {
         QPainter painter(&probe);
         Render(painter, true, QRect());
     }
-    const QSize size = m_scrollSize;
-    if (size.isEmpty()) return;
-    const QRect all(QPoint(0, 0), size);
-    QBuffer svg;
-    svg.open(QIODevice::WriteOnly);
-    {
-        QSvgGenerator generator;
-        generator.setOutputDevice(&svg);
-        generator.setSize(size);
-        generator.setViewBox(all);
-        generator.setResolution(qRound(kPictureDotsPerMeter * 0.0254));
-        QPainter painter(&generator);
-        painter.fillRect(all, Qt::white);
-        Render(painter, false, all);
-    }
-    QImage image(size, QImage::Format_RGB32);
-    if (image.isNull()) return;  // no memory for it: the clipboard stays as it was
-    image.setDotsPerMeterX(kPictureDotsPerMeter);
-    image.setDotsPerMeterY(kPictureDotsPerMeter);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        Render(painter, false, all);
-    }
-    auto* mime = new QMimeData;
-    mime->setData(QStringLiteral("image/svg+xml"), svg.data());
-    mime->setImageData(image);
-    QGuiApplication::clipboard()->setMimeData(mime);
+    const QRect all(QPoint(0, 0), m_scrollSize);
+    std::unique_ptr<QMimeData> mime =
+        PictureData::Make(m_scrollSize, [&](QPainter& painter) { Render(painter, false, all); });
+    if (mime) QGuiApplication::clipboard()->setMimeData(mime.release());
 }
 
 bool CSummaryView::Print(QPrinter& printer) {

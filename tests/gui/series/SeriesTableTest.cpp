@@ -19,6 +19,7 @@
 #include "ui/grid/GridView.h"
 #include "views/series/ColorScheme.h"
 #include "views/series/GridCellDetailGripper.h"
+#include "tools/graph/PictureData.h"
 #include "views/series/SeriesView.h"
 
 namespace {
@@ -446,6 +447,20 @@ TEST_F(SeriesTable, APictureOfTheSelectedRows) {
     EXPECT_TRUE(mime->hasFormat(QStringLiteral("image/svg+xml")));
     const QImage image = qvariant_cast<QImage>(mime->imageData());
     EXPECT_EQ(QSize(width, 70), image.size());
+    // One pixel of the table is 0.2 mm of the picture.
+    EXPECT_EQ(image.dotsPerMeterX(), 5000);
+    EXPECT_EQ(image.dotsPerMeterY(), 5000);
+}
+
+TEST(PictureData, APictureTooLargeForABitmapGoesAsTheVectorPictureAlone) {
+    int calls = 0;
+    const auto count = [&](QPainter&) { ++calls; };
+    const std::unique_ptr<QMimeData> large = PictureData::Make(QSize(10000, 7000), count);
+    ASSERT_TRUE(large);
+    EXPECT_TRUE(large->hasFormat(QStringLiteral("image/svg+xml")));
+    EXPECT_FALSE(large->hasImage());
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(PictureData::Make(QSize(0, 10), count));
 }
 
 TEST_F(SeriesTable, TheGripperExpandsAndCollapsesWithAnAnimation) {

@@ -462,6 +462,7 @@ TEST_F(CSummaryViewTest, PictureAndPrintShowThePage) {
     EXPECT_TRUE(mime->hasFormat(QStringLiteral("image/svg+xml")));
     const QImage picture = qvariant_cast<QImage>(mime->imageData());
     EXPECT_EQ(picture.size(), View().ScrollSize());
+    EXPECT_EQ(picture.dotsPerMeterX(), 5000);
     EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::white));
 
     const fs::path pdf = scope.Dir() / "summary.pdf";
