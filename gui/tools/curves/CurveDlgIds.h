@@ -20,7 +20,7 @@ inline constexpr unsigned kBack = 62875;
 inline constexpr unsigned kDiscardQuestion = 59532;
 
 // The curve library.
-inline constexpr unsigned kLibraryTitle = 62422;  // the command's own label
+inline constexpr unsigned kLibraryTitle = 62894;
 inline constexpr unsigned kLibraryGroup = 62876;
 inline constexpr unsigned kSaveOnHammer = 62877;
 inline constexpr unsigned kView = 62878;
