@@ -307,14 +307,38 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
     CGraphGrid::AutoScale(settings, m_p, false, false);
     CGraphGrid grid;
     grid.SetSettings(m_p, settings);
-    if (values) {
-        // The highest value's text must stay below the title line: the
-        // axis grows until it does.
-        const int widest = m_content.WidestDiagramText(labelFont);
+    const QString& unit = m_content.unit;
+    const int unitWidth = m_normalMetrics.horizontalAdvance(unit);
+    const std::vector<QString>* valueTexts = values ? &m_content.DiagramTexts() : nullptr;
+    // Whether the text above a bar would run into the unit above the plot:
+    // the rotated text is up to two pixels thicker than its bar.
+    const auto underUnit = [&](int barLeft, int originX) {
+        const int unitLeft = originX - unitWidth / 2;
+        return barLeft - 2 < unitLeft + unitWidth && barLeft + m + 2 > unitLeft;
+    };
+    if (values && largest > 0) {
+        // Every value's text must stay below the title line, and below the
+        // unit where the bar stands under it: the axis grows until they do.
+        // Entries without a value lie flat and do not count here.
+        std::vector<int> widths(bars.size(), 0);
+        for (std::size_t i = 0; i < bars.size(); ++i)
+            if (!IsNoValue(m_summary.GetValue(0, bars[i]).Value))
+                widths[i] = lm.horizontalAdvance((*valueTexts)[static_cast<std::size_t>(bars[i])]);
         const int ceiling = y + kMargin + m_lineHeight;
-        for (int step = 0; step < 20 && largest > 0; ++step) {
+        const auto fits = [&] {
+            const CGraphGrid::TRect plot = grid.PlotRect();
+            for (std::size_t i = 0; i < bars.size(); ++i) {
+                const float value = m_summary.GetValue(0, bars[i]).Value;
+                if (IsNoValue(value)) continue;
+                const int left = plot.left + g + 4 + static_cast<int>(i) * (m + g);
+                const int roof = underUnit(left, plot.left) ? plot.top - 3 : ceiling;
+                if (grid.MapY(value) - 3 - widths[i] < roof) return false;
+            }
+            return true;
+        };
+        for (int step = 0; step < 20; ++step) {
             grid.SetSettings(m_p, settings);
-            if (grid.MapY(largest) - 3 - widest >= ceiling) break;
+            if (fits()) break;
             settings.yMax *= 1.15;
             CGraphGrid::AutoScale(settings, m_p, false, false);
         }
@@ -330,14 +354,16 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
     const int originX = plot.left;
     const int axisY = grid.MapY(0);
     const int barsRight = originX + barsWidth;
+    result.diagramTitle = QRect(x + kMargin, y + kMargin, titleWidth, m_boldMetrics.height());
+    result.unitLabel = QRect(originX - unitWidth / 2, plot.top - 4 - m_normalMetrics.height(), unitWidth,
+                             m_normalMetrics.height());
     const QRect diagramRect(x, y, settings.right - x + kMargin, kDiagramHeight);
     const bool paint = !m_measure && m_visible.intersects(diagramRect);
     if (paint) {
         grid.Draw(m_p);
         m_p.setPen(QPen(text, 1));
         m_p.drawLine(originX, axisY, barsRight + 4, axisY);
-        const QString& unit = m_content.unit;
-        m_p.drawText(originX - m_normalMetrics.horizontalAdvance(unit) / 2,
+        m_p.drawText(originX - unitWidth / 2,
                      plot.top - 4 - m_normalMetrics.descent(), unit);
         if (!IsNoValue(m_content.stats.MeanValue)) {
             const int meanY = grid.MapY(m_content.stats.MeanValue);
@@ -345,9 +371,24 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
         }
     }
 
-    const std::vector<QString>* valueTexts = values ? &m_content.DiagramTexts() : nullptr;
+    // "Conversion not possible" stands on a flat bar, from the axis up to the
+    // top of the plot: where it is longer than the plot is high it is written
+    // smaller, so that it neither crosses the titles nor leaves the page.
+    QFont flatFont = labelFont;
+    if (values) {
+        const auto flat = std::find_if(bars.begin(), bars.end(),
+                                       [&](int v) { return IsNoValue(m_summary.GetValue(0, v).Value); });
+        if (flat != bars.end()) {
+            const QString& flatText = (*valueTexts)[static_cast<std::size_t>(*flat)];
+            int size = labelSize;
+            while (size > 1 && QFontMetrics(WithPixelSize(m_fonts.large, size)).horizontalAdvance(flatText) >
+                                   axisY - plot.top)
+                --size;
+            flatFont = WithPixelSize(m_fonts.large, size);
+        }
+    }
+    const QFontMetrics flatMetrics(flatFont);
     const std::vector<QString>* shortNames = names ? &m_content.ShortNames() : nullptr;
-    m_p.setFont(labelFont);
     for (std::size_t i = 0; i < bars.size(); ++i) {
         const int v = bars[i];
         const TMeasConverted& value = m_summary.GetValue(0, v);
@@ -355,7 +396,8 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
         const bool convertible = !IsNoValue(value.Value);
         const int top = convertible ? std::max(plot.top, grid.MapY(value.Value)) : axisY;
         const std::size_t vi = static_cast<std::size_t>(v);
-        const int vw = values ? lm.horizontalAdvance((*valueTexts)[vi]) : 0;
+        const QFontMetrics& vm = convertible ? lm : flatMetrics;
+        const int vw = values ? vm.horizontalAdvance((*valueTexts)[vi]) : 0;
         if (m_right)
             m_right->Add(QRect(left, top - 3 - vw, m, axisY - top + 3 + vw), 1, static_cast<int>(value.SeriesIndex),
                          0, m_content.names[vi]);
@@ -366,10 +408,11 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
             median ? CColorScheme::MedianBar() : (!value.Valid ? CColorScheme::OutlierBar() : CColorScheme::NormalBar());
         if (axisY > top) m_p.fillRect(QRect(left, top, m, axisY - top), color);
         // Text running upwards: its baseline is vertical, centred on the bar.
-        const int baseX = left + m / 2 + (lm.ascent() - lm.descent()) / 2;
+        const int baseX = left + m / 2 + (vm.ascent() - vm.descent()) / 2;
         m_p.setPen(text);
         if (values) {
             m_p.save();
+            m_p.setFont(convertible ? labelFont : flatFont);
             m_p.translate(baseX, top - 3);
             m_p.rotate(-90);
             m_p.drawText(0, 0, (*valueTexts)[vi]);
@@ -515,16 +558,6 @@ const std::vector<QString>& CSummaryContent::DiagramTexts() const {
             m_diagramTexts[i] = ToQ(m_texts.DiagramValueText(m_summary, 0, static_cast<int>(i)));
     }
     return m_diagramTexts;
-}
-
-int CSummaryContent::WidestDiagramText(const QFont& font) const {
-    const auto known = m_widestDiagramText.find(font.pixelSize());
-    if (known != m_widestDiagramText.end()) return known->second;
-    const QFontMetrics metrics(font);
-    int widest = 0;
-    for (const QString& text : DiagramTexts()) widest = std::max(widest, metrics.horizontalAdvance(text));
-    m_widestDiagramText.emplace(font.pixelSize(), widest);
-    return widest;
 }
 
 const std::vector<QString>& CSummaryContent::ShortNames() const {

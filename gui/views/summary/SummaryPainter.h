@@ -9,7 +9,6 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
-#include <map>
 #include <vector>
 
 #include "model/SummaryData.h"
@@ -48,6 +47,9 @@ class CSummaryPainter {
         int labelPixelSize = 0;
         bool valuesShown = false;
         bool namesShown = false;
+        // The diagram's title line and the unit above its plot.
+        QRect diagramTitle;
+        QRect unitLabel;
         // Where the blocks below the diagram went.
         QRect list;
         QRect statistics;
@@ -134,9 +136,8 @@ class CSummaryContent {
     // Value indices in the diagram's order.
     std::vector<int> bars;
 
-    // By value index: the texts above the bars, and the widest in `font`.
+    // By value index: the texts above the bars.
     const std::vector<QString>& DiagramTexts() const;
-    int WidestDiagramText(const QFont& font) const;
     // By value index: the names below the bars, shortened to 80 pixels of
     // the normal font, and the widest of them.
     const std::vector<QString>& ShortNames() const;
@@ -149,7 +150,6 @@ class CSummaryContent {
     std::uint64_t m_revision;
     QFontMetrics m_normalMetrics;
     mutable std::vector<QString> m_diagramTexts;
-    mutable std::map<int, int> m_widestDiagramText;  // by the font's pixel size
     mutable std::vector<QString> m_shortNames;
     mutable int m_widestShortName = -1;
 };

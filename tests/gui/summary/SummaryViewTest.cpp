@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include "SeriesTestSupport.h"
 #include "doc/DocView.h"
@@ -156,6 +157,59 @@ TEST_P(MedianBars, MedianEntriesAreDrawnInTheMedianColour) {
 INSTANTIATE_TEST_SUITE_P(Counts, MedianBars,
                          ::testing::Values(TMedianCase{{40, 30, 50, 35}, {0, 3}},
                                            TMedianCase{{40, 30, 50, 35, 45}, {0}}));
+
+struct TLabelCase {
+    const char* name;
+    std::vector<double> q;  // 8 Q is below the curve: not convertible
+};
+
+class BarLabels : public CSummaryViewTest, public ::testing::WithParamInterface<TLabelCase> {};
+
+// The texts above the bars (values, "Conversion not possible") stay inside the
+// diagram: below its title line and clear of the unit above the plot.
+TEST_P(BarLabels, TextsAboveTheBarsStayBelowTheTitleAndClearOfTheUnit) {
+    AddSeries(GetParam().q);
+    View();
+    scope.doc->Summary().SetAveraging(0, kSummaryMean);
+    CSummaryPainter::TResult r;
+    Draw(&r);
+    ASSERT_TRUE(r.valuesShown);
+    ASSERT_FALSE(r.diagramTitle.isEmpty());
+    ASSERT_FALSE(r.unitLabel.isEmpty());
+    const auto bars = View().RightAreas().Entries();
+    ASSERT_EQ(bars.size(), GetParam().q.size());
+    for (const auto& bar : bars) {
+        // The area is the bar and, above it, its text.
+        EXPECT_GT(bar.rect.top(), r.diagramTitle.bottom()) << "series " << bar.id;
+        EXPECT_FALSE(bar.rect.intersects(r.unitLabel)) << "series " << bar.id;
+        EXPECT_GT(bar.rect.height(), 3 + 20) << "series " << bar.id << ": its text is missing";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Summaries, BarLabels,
+                         ::testing::Values(TLabelCase{"OneTallBar", {60}}, TLabelCase{"Rising", {45, 50, 55, 60}},
+                                           TLabelCase{"OneNotConvertible", {40, 45, 50, 8}},
+                                           TLabelCase{"NoneConvertible", {8, 8, 8}}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CSummaryViewTest, ASeriesThatCannotBeConvertedLeavesTheOthersBarsAsTheyWere) {
+    const auto barsOf = [&](const std::vector<double>& q) {
+        scope.Data().Clear();
+        AddSeries(q);
+        View();
+        scope.doc->Summary().SetAveraging(0, kSummaryMean);
+        scope.doc->Summary().SetDiagramOrder(0, 0);
+        Draw();
+        std::map<int, QRect> out;
+        for (const auto& bar : View().RightAreas().Entries()) out[bar.id] = bar.rect;
+        return out;
+    };
+    const std::map<int, QRect> convertible = barsOf({40, 45, 50});
+    std::map<int, QRect> withFlat = barsOf({40, 45, 50, 8});
+    ASSERT_EQ(withFlat.size(), 4u);
+    withFlat.erase(3);
+    EXPECT_EQ(withFlat, convertible);
+}
 
 TEST_F(CSummaryViewTest, NamesWiderThanEightyPixelsEndInDots) {
     const QFontMetrics fm(QApplication::font());
