@@ -60,6 +60,12 @@ int PrintPdf(CMainFrame& frame, const CCommandLine& commandLine) {
             rows.push_back(CSeriesView::MainRow(i));
             rows.push_back(CSeriesView::DetailRow(i));
         }
+        if (rows.empty()) {
+            // Pages of column headings alone are no report.
+            std::fprintf(stderr, "brelvantor: nothing to print: no series is in the summary; %s was not written\n",
+                         pdfName.constData());
+            return 3;
+        }
         grid->Table()->SelectRows(rows, false);
         selection = true;
     }
@@ -92,6 +98,7 @@ int main(int argc, char** argv) {
         std::printf(
             "Usage: brelvantor [-Energy] [PROJECT.zvh] [--log FILE]\n"
             "                  [--screenshot FILE [--tab series|summary]]\n"
+            "                  [--print-pdf FILE [--tab series|summary] [--selection]]\n"
             "\n"
             "  -Energy            show the rebound energy values (any letter case, any position)\n"
             "  PROJECT.zvh        the project to open\n"
@@ -103,7 +110,7 @@ int main(int argc, char** argv) {
             "  --print-pdf FILE   print the tab to the PDF file FILE without a dialog and end;\n"
             "                     exit status 1 when the project cannot be read or FILE cannot\n"
             "                     be written, 3 when there is nothing to print (no series, or\n"
-            "                     none in the summary)\n"
+            "                     none in the summary for --tab summary or --selection)\n"
             "  --selection        with --print-pdf on the Series tab: print only the series\n"
             "                     that are in the summary\n");
         return 0;

@@ -155,6 +155,8 @@ TEST_F(PrintPdf, FailuresExitWithAReasonAndWriteNothing) {
         {{"--print-pdf", project.string(), project.string()}, 2, "same file", nullptr},
         {{"--print-pdf", out, empty.string()}, 3, "holds no series", "out.pdf"},
         {{"--print-pdf", out, "--tab", "summary", none.string()}, 3, "in the summary", "out.pdf"},
+        // The selection stands for the series of the summary: none, nothing to print.
+        {{"--print-pdf", out, "--selection", none.string()}, 3, "in the summary", "out.pdf"},
         {{"--print-pdf"}, 2, "needs a file name", nullptr},
         {{"--selection", project.string()}, 2, "--print-pdf", nullptr},
     };
