@@ -90,6 +90,36 @@ TEST_F(PrintPdf, TheTableGoesOverPagesWithHeaderAndFooter) {
         EXPECT_EQ(columnPages, all.count(QRegularExpression(QStringLiteral("\\b%1\\b").arg(counter)))) << counter;
 }
 
+// A column wider than the page (a long name) goes on over the next pages
+// instead of being cut off at the first one's edge; the first page is not left
+// with the impact counter alone.
+TEST_F(PrintPdf, AColumnWiderThanThePageGoesOnOverTheNextPages) {
+    const fs::path project = m_dir / "long.zvh";
+    QString name;
+    for (int i = 0; i < 30; ++i) name += QStringLiteral("part%1 ").arg(i, 2, 10, QLatin1Char('0'));
+    {
+        Text::CSilentPrompt silent;
+        CHammerDoc doc(silent);
+        doc.TakeOverDownload(GuiFixture::MakeSeries(2));
+        doc.WorkingData().SetName(0, name.trimmed().toStdU16String());
+        ASSERT_TRUE(doc.SaveProject(project));
+    }
+    const fs::path pdf = m_dir / "long.pdf";
+    const CliTest::SRun run = Print({"--print-pdf", pdf.string(), project.string()});
+    ASSERT_EQ(0, run.exitCode) << run.err;
+    const QStringList pages = PageTexts(pdf);
+    ASSERT_GE(pages.size(), 3);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("part00"))) << pages[0].toStdString();
+    const QString all = pages.join(QLatin1Char('\n'));
+    for (int i : {0, 14, 29}) {
+        const QString part = QStringLiteral("part%1").arg(i, 2, 10, QLatin1Char('0'));
+        EXPECT_TRUE(all.contains(part)) << part.toStdString();
+    }
+    // Nothing after the long name is lost either.
+    EXPECT_TRUE(all.contains(QStringLiteral("Mean value")));
+    EXPECT_TRUE(all.contains(QStringLiteral("Carbonation factor")));
+}
+
 // Without a user nothing is selected: --selection prints the series that are
 // in the summary. The summary tab prints too.
 TEST_F(PrintPdf, TheSelectionAndTheSummaryPrint) {

@@ -166,20 +166,31 @@ PrintTarget::EPrintEnd CSeriesView::PrintPages(QPrinter& printer, bool selection
 
     // Columns that do not fit go on further pages, each beginning with the
     // impact counter again so that its rows can be told apart; rows that do
-    // not fit go on further pages too.
-    const int keyWidth = m_table->ColumnCount() > 1 ? m_grid->ColumnWidth(0) : 0;
-    std::vector<std::pair<int, int>> columnGroups;  // first column, past the last
-    for (int c = 0, width = 0, first = 0; c < m_table->ColumnCount(); ++c) {
-        const int w = m_grid->ColumnWidth(c);
-        if (c > first && width + w > pageWidth) {
-            columnGroups.push_back({first, c});
-            first = c;
-            width = keyWidth;
+    // not fit go on further pages too. A column wider than a whole page (a
+    // long name) is cut at the page's edge and goes on on the next page.
+    int keyWidth = m_table->ColumnCount() > 1 ? m_grid->ColumnWidth(0) : 0;
+    if (keyWidth > pageWidth / 2) keyWidth = 0;
+    std::vector<std::pair<int, int>> columnPages;  // the table's pixels [from, to) on each page
+    {
+        int from = 0;
+        int x = 0;
+        for (int c = 0; c < m_table->ColumnCount(); ++c) {
+            const int w = m_grid->ColumnWidth(c);
+            // Room on a page begins after the repeated impact counter.
+            const auto room = [&] { return std::max(1, from == 0 ? pageWidth : pageWidth - keyWidth); };
+            if (x > from && x + w - from > room() && w <= pageWidth - keyWidth) {
+                // The whole column fits on the next page.
+                columnPages.push_back({from, x});
+                from = x;
+            }
+            while (x + w - from > room()) {
+                columnPages.push_back({from, from + room()});
+                from += room();
+            }
+            x += w;
         }
-        width += w;
-        if (c == m_table->ColumnCount() - 1) columnGroups.push_back({first, c + 1});
+        if (x > from || columnPages.empty()) columnPages.push_back({from, x});
     }
-    if (columnGroups.empty()) columnGroups.push_back({0, 0});
     std::vector<std::vector<SRowSlice>> rowPages(1);
     for (int used = 0; const int r : rows) {
         const int h = m_grid->RowHeight(r);
@@ -203,13 +214,11 @@ PrintTarget::EPrintEnd CSeriesView::PrintPages(QPrinter& printer, bool selection
     // A long file name gives way to the date in the middle.
     const int fileRoom = std::max(0, (pageWidth - footMetrics.horizontalAdvance(printed)) / 2 - 8);
     const QString file = footMetrics.elidedText(SeriesText::ToQ(texts.file), Qt::ElideMiddle, fileRoom);
-    int tableWidth = 0;
-    for (int c = 0; c < m_table->ColumnCount(); ++c) tableWidth += m_grid->ColumnWidth(c);
 
-    const int total = static_cast<int>(rowPages.size() * columnGroups.size());
+    const int total = static_cast<int>(rowPages.size() * columnPages.size());
     int number = 0;
     for (const std::vector<SRowSlice>& pageRows : rowPages) {
-        for (const auto& [first, past] : columnGroups) {
+        for (const auto& [from, to] : columnPages) {
             if (progress && !progress(number, total)) {
                 printer.abort();
                 return EPrintEnd::Cancelled;
@@ -229,29 +238,25 @@ PrintTarget::EPrintEnd CSeriesView::PrintPages(QPrinter& printer, bool selection
             painter.drawText(head, Qt::AlignRight | Qt::AlignVCenter, SeriesText::ToQ(texts.right));
             painter.drawLine(0, fm.height() + 2, pageWidth, fm.height() + 2);
 
-            int left = 0;
-            for (int c = 0; c < first; ++c) left += m_grid->ColumnWidth(c);
-            int width = 0;
-            for (int c = first; c < past; ++c) width += m_grid->ColumnWidth(c);
-            // The table's columns [from, from + w) drawn at x.
-            auto drawColumns = [&](int x, int from, int w) {
+            // The table's pixels [left, left + w) drawn at x.
+            auto drawColumns = [&](int x, int left, int w) {
                 painter.save();
-                painter.translate(x - from, band);
-                painter.setClipRect(QRect(from, 0, w, m_grid->HeaderHeight()));
-                m_grid->RenderRows(painter, {}, true, from, from + w);
+                painter.translate(x - left, band);
+                painter.setClipRect(QRect(left, 0, w, m_grid->HeaderHeight()));
+                m_grid->RenderRows(painter, {}, true, left, left + w);
                 for (int y = m_grid->HeaderHeight(); const SRowSlice& slice : pageRows) {
                     painter.save();
                     painter.translate(0, y - slice.top);
-                    painter.setClipRect(QRect(from, slice.top, w, slice.height));
-                    m_grid->RenderRows(painter, {slice.row}, false, from, from + w);
+                    painter.setClipRect(QRect(left, slice.top, w, slice.height));
+                    m_grid->RenderRows(painter, {slice.row}, false, left, left + w);
                     painter.restore();
                     y += slice.height;
                 }
                 painter.restore();
             };
-            const int x = first > 0 ? keyWidth : 0;
-            if (first > 0) drawColumns(0, 0, keyWidth);
-            drawColumns(x, left, std::min(width, tableWidth - left));
+            const int x = from > 0 ? keyWidth : 0;
+            if (from > 0 && keyWidth > 0) drawColumns(0, 0, keyWidth);
+            drawColumns(x, from, to - from);
 
             painter.setFont(font);
             painter.setPen(CColorScheme::TableText());
