@@ -21,6 +21,13 @@ namespace {
 
 enum EMenu { kMenuRemoveOne = 1, kMenuRemoveAll = 2, kMenuAddAll = 3 };
 
+// A picture or a sheet is laid out as the page shows in a window narrower
+// than 860 pixels, whatever the window's width: a wide window lays its page
+// out wider than it scrolls (the comment runs on to the window's edge), which
+// a picture of the scroll size or a sheet scaled to it would cut off, and a
+// sheet scaled from a wide window would carry unreadably small text.
+constexpr int kPageClientWidth = 0;
+
 }  // namespace
 
 CSummaryView::CSummaryView(CHammerDoc& doc, std::uint32_t dtFormat, QWidget* parent)
@@ -61,7 +68,7 @@ const CSummaryContent& CSummaryView::Content() {
 }
 
 CSummaryPainter::TResult CSummaryView::Render(QPainter& painter, bool onScreen, const QRect& visible) {
-    const int width = LayoutWidth();
+    const int width = onScreen ? LayoutWidth() : kPageClientWidth;
     const int count = HasEntries() ? m_doc.Summary().GetValueCount(0) : 0;
     if (onScreen) {
         if (width != m_lastWidth || count != m_lastCount) m_rememberedListHeight = 0;
@@ -226,27 +233,24 @@ void CSummaryView::Copy() {
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 
+QSize CSummaryView::PageSize() {
+    QImage probe(1, 1, QImage::Format_RGB32);
+    QPainter painter(&probe);
+    return Render(painter, false, QRect()).scrollSize;
+}
+
 void CSummaryView::CopyPicture() {
     if (!HasEntries()) return;
     // The layout first: the picture is as large as the page scrolls.
-    {
-        QImage probe(1, 1, QImage::Format_RGB32);
-        QPainter painter(&probe);
-        Render(painter, true, QRect());
-    }
-    const QRect all(QPoint(0, 0), m_scrollSize);
-    std::unique_ptr<QMimeData> mime =
-        PictureData::Make(m_scrollSize, [&](QPainter& painter) { Render(painter, false, all); });
+    const QSize size = PageSize();
+    const QRect all(QPoint(0, 0), size);
+    std::unique_ptr<QMimeData> mime = PictureData::Make(size, [&](QPainter& painter) { Render(painter, false, all); });
     if (mime) QGuiApplication::clipboard()->setMimeData(mime.release());
 }
 
 bool CSummaryView::Print(QPrinter& printer) {
     if (!HasEntries()) return true;
-    {
-        QImage probe(1, 1, QImage::Format_RGB32);
-        QPainter painter(&probe);
-        Render(painter, true, QRect());
-    }
+    const QSize size = PageSize();
     printer.setDocName(QStringLiteral("BRELVANTOR"));
     QPainter painter;
     if (!painter.begin(&printer)) return false;
@@ -256,11 +260,11 @@ bool CSummaryView::Print(QPrinter& printer) {
     const QString sample = QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSAT") + QStringLiteral("UVWXY");
     const double a = QFontMetricsF(printFont).horizontalAdvance(sample) / 52.0;
     const QRect paper = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = paper.width() / (m_scrollSize.width() + a);
+    const double scale = paper.width() / (size.width() + a);
     painter.scale(scale, scale);
     painter.translate(a, 0);
     // Whatever lies below the sheet is cut off.
-    const QRect page(0, 0, m_scrollSize.width(), static_cast<int>(paper.height() / scale));
+    const QRect page(0, 0, size.width(), static_cast<int>(paper.height() / scale));
     painter.setClipRect(page);
     Render(painter, false, page);
     return painter.end();

@@ -36,8 +36,12 @@ class CSummaryView : public QAbstractScrollArea {
     // The page on one sheet, as wide as the paper; false when the printer
     // refused. Prints nothing without series.
     bool Print(QPrinter& printer);
+    // The scroll size of the page as a picture and a sheet lay it out: as in
+    // a narrow window, whatever the view's width.
+    QSize PageSize();
 
-    // Draws the page at the view's width onto `painter` (a picture or a page).
+    // Draws the page onto `painter`: on screen at the view's width, else as
+    // a picture or a sheet lays it out.
     CSummaryPainter::TResult Render(QPainter& painter, bool onScreen, const QRect& visible);
     QSize ScrollSize() const { return m_scrollSize; }
     int Hovered() const { return m_hovered; }

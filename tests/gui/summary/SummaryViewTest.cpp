@@ -515,7 +515,7 @@ TEST_F(CSummaryViewTest, PictureAndPrintShowThePage) {
     ASSERT_TRUE(mime);
     EXPECT_TRUE(mime->hasFormat(QStringLiteral("image/svg+xml")));
     const QImage picture = qvariant_cast<QImage>(mime->imageData());
-    EXPECT_EQ(picture.size(), View().ScrollSize());
+    EXPECT_EQ(picture.size(), View().PageSize());
     EXPECT_EQ(picture.dotsPerMeterX(), 5000);
     EXPECT_EQ(picture.pixelColor(1, 1), QColor(Qt::white));
 
@@ -531,6 +531,57 @@ TEST_F(CSummaryViewTest, PictureAndPrintShowThePage) {
     for (std::size_t at = bytes.find("/Type /Page\n"); at != std::string::npos; at = bytes.find("/Type /Page\n", at + 1))
         ++pages;
     EXPECT_EQ(pages, 1u);
+
+    // The picture's page is the one a narrow window scrolls over.
+    View().resize(820, 700);
+    DrawSettled(nullptr);
+    EXPECT_EQ(View().PageSize(), View().ScrollSize());
+}
+
+// A wide window lays the page out wider than it scrolls (the comment runs to
+// the window's edge). The picture and the print are laid out as a page of
+// their own: nothing is cut off at their right edge, however wide the window.
+TEST_F(CSummaryViewTest, PictureAndPrintHoldTheWholePageWhateverTheWindowsWidth) {
+    AddSeries({40, 45, 50});
+    std::u16string comment;
+    for (int i = 0; i < 60; ++i) comment += u"Beton \u00e4u\u00dferst fest, \u00dcberpr\u00fcfung n\u00f6tig; ";
+    View();
+    scope.doc->Summary().SetTitle(0, comment);
+    // The rightmost column with ink.
+    const auto inkRight = [](const QImage& image) {
+        for (int x = image.width() - 1; x >= 0; --x)
+            for (int y = 0; y < image.height(); ++y)
+                if (qGray(image.pixel(x, y)) < 200) return x;
+        return -1;
+    };
+    std::vector<QSize> pictures;
+    for (int width : {900, 1900}) {
+        View().resize(width, 700);
+        DrawSettled(nullptr);  // as the window shows it
+        QGuiApplication::clipboard()->clear();
+        View().CopyPicture();
+        const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+        ASSERT_TRUE(mime);
+        const QImage picture = qvariant_cast<QImage>(mime->imageData());
+        ASSERT_FALSE(picture.isNull());
+        EXPECT_LT(inkRight(picture), picture.width() * 0.95) << "window " << width << ", picture " << picture.width();
+        pictures.push_back(picture.size());
+
+        const fs::path pdf = scope.Dir() / "wide.pdf";
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf.string()));
+        ASSERT_TRUE(View().Print(printer));
+        const fs::path png = scope.Dir() / "wide";
+        const std::string command = "/usr/bin/pdftoppm -r 40 -png -singlefile " + pdf.string() + " " + png.string();
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        const QImage page(QString::fromStdString(png.string() + ".png"));
+        ASSERT_FALSE(page.isNull());
+        const QRectF paint = printer.pageLayout().paintRect(QPageLayout::Point);
+        const double perPoint = page.width() / printer.pageLayout().fullRect(QPageLayout::Point).width();
+        EXPECT_LT(inkRight(page), (paint.right() - 0.04 * paint.width()) * perPoint) << "window " << width;
+    }
+    EXPECT_EQ(pictures[0], pictures[1]);
 }
 
 }  // namespace
