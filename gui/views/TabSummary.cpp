@@ -1,6 +1,5 @@
 #include "views/TabSummary.h"
 
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QVBoxLayout>
 #include <cstdint>
@@ -10,7 +9,6 @@
 #include "model/HammerData.h"
 #include "report/SummaryTexts.h"
 #include "settings/AppSettings.h"
-#include "tools/dialogs/PrintTarget.h"
 #include "ui/CommandIds.h"
 #include "ui/UiText.h"
 #include "views/summary/SummaryView.h"
@@ -112,12 +110,5 @@ bool CTabSummary::PrintTo(QPrinter& printer, bool) {
 
 void CTabSummary::Print() {
     BuildSummary();
-    if (!m_view->HasEntries()) return;
-    QPrinter printer(QPrinter::HighResolution);
-    PrintTarget::Prepare(printer, PrintTarget::SuggestedPdfFile(m_ctx.doc.GetPath()),
-                         PrintTarget::InstalledPrinters());
-    QPrintDialog dialog(&printer, this);
-    dialog.setOptions(PrintTarget::DialogOptions(false));
-    if (dialog.exec() != QDialog::Accepted) return;
-    if (!PrintTo(printer, false)) PrintTarget::ReportFailure(printer, m_ctx.prompt);
+    m_view->PrintWithDialog(m_ctx.doc.GetPath(), m_ctx.prompt);
 }

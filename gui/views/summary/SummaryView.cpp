@@ -14,6 +14,7 @@
 #include "model/HammerData.h"
 #include "model/SummaryData.h"
 #include "report/SummaryTexts.h"
+#include "tools/dialogs/PrintTarget.h"
 #include "tools/graph/PictureData.h"
 #include "ui/UiText.h"
 
@@ -231,6 +232,18 @@ void CSummaryView::Copy() {
                   QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
     mime->setText(UiText::ToQ(text));
     QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void CSummaryView::PrintWithDialog(const std::filesystem::path& project, Text::IUserPrompt& prompt) {
+    if (!HasEntries()) return;
+    QPrinter printer(QPrinter::HighResolution);
+    PrintTarget::Prepare(printer, PrintTarget::SuggestedPdfFile(project), PrintTarget::InstalledPrinters());
+    if (!m_ui->RunPrintDialog(this, printer, false)) return;
+    // A PDF file is put in place only once it is complete, as the table's is.
+    const PrintTarget::SPrintOutcome outcome = PrintTarget::PrintSafely(printer, [&](QPrinter& p) {
+        return Print(p) ? PrintTarget::EPrintEnd::Printed : PrintTarget::EPrintEnd::Failed;
+    });
+    if (outcome.end == PrintTarget::EPrintEnd::Failed) PrintTarget::ReportFailure(printer, prompt);
 }
 
 QSize CSummaryView::PageSize() {

@@ -5,6 +5,7 @@
 // settled on for the current width.
 #include <QAbstractScrollArea>
 #include <QSize>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,9 @@
 
 class CHammerDoc;
 class QPrinter;
+namespace Text {
+class IUserPrompt;
+}
 
 class CSummaryView : public QAbstractScrollArea {
     Q_OBJECT
@@ -36,6 +40,10 @@ class CSummaryView : public QAbstractScrollArea {
     // The page on one sheet, as wide as the paper; false when the printer
     // refused. Prints nothing without series.
     bool Print(QPrinter& printer);
+    // The Print command: the print dialog, then the page; a job that went
+    // nowhere is said through `prompt`. `project` names the PDF file offered
+    // when no printer is installed.
+    void PrintWithDialog(const std::filesystem::path& project, Text::IUserPrompt& prompt);
     // The scroll size of the page as a picture and a sheet lay it out: as in
     // a narrow window, whatever the view's width.
     QSize PageSize();

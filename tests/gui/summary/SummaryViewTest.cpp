@@ -1,6 +1,7 @@
 // The drawn summary: its diagram rules, what the user can click, and the
 // texts and pictures it hands out.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -10,6 +11,7 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -21,6 +23,7 @@
 #include "report/ExportFile.h"
 #include "report/SummaryTexts.h"
 #include "text/Encoding.h"
+#include "tools/dialogs/PrintTarget.h"
 #include "views/series/ColorScheme.h"
 #include "views/summary/SummaryView.h"
 
@@ -536,6 +539,66 @@ TEST_F(CSummaryViewTest, PictureAndPrintShowThePage) {
     View().resize(820, 700);
     DrawSettled(nullptr);
     EXPECT_EQ(View().PageSize(), View().ScrollSize());
+}
+
+// Files the process writes may not grow beyond `bytes` while this lives, as
+// on a disk that fills up; a write beyond fails instead of ending the test.
+class CSmallFileLimit {
+  public:
+    explicit CSmallFileLimit(rlim_t bytes) {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit small = m_old;
+        small.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~CSmallFileLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    CSmallFileLimit(const CSmallFileLimit&) = delete;
+    CSmallFileLimit& operator=(const CSmallFileLimit&) = delete;
+
+  private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+// The Print command onto a PDF file: a file that could not be written whole is
+// said, and the report it was to replace stays as it was.
+TEST_F(CSummaryViewTest, APrintThatCouldNotBeWrittenWholeIsSaidAndKeepsTheOldFile) {
+    AddSeries({40, 45, 50});
+    View();
+    const fs::path pdf = scope.Dir() / "report.pdf";
+    std::ofstream(pdf) << "last week's report";
+    const auto read = [&] {
+        std::ifstream in(pdf, std::ios::binary);
+        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    ui.onPrintDialog = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf.string()));
+    };
+    ui.printAnswers = {false};
+    {
+        const CSmallFileLimit diskFull(3000);
+        View().PrintWithDialog({}, scope.prompt);
+    }
+    EXPECT_EQ(ui.printDialogs, 1);
+    EXPECT_FALSE(ui.printSelectionOffered);
+    EXPECT_EQ(scope.prompt.ShownIds(), (std::vector<unsigned>{PrintTarget::kIdPdfNotWritten}));
+    EXPECT_EQ(read(), "last week's report");
+    for (const auto& entry : fs::directory_iterator(scope.Dir()))
+        EXPECT_NE('.', entry.path().filename().string()[0]) << entry.path();  // no hidden half PDF
+
+    ui.printAnswers = {false};
+    View().PrintWithDialog({}, scope.prompt);
+    EXPECT_EQ(read().rfind("%PDF", 0), 0u);
+    EXPECT_EQ(scope.prompt.ShownIds().size(), 1u);
+    // Cancelled: nothing happens.
+    View().PrintWithDialog({}, scope.prompt);
+    EXPECT_EQ(ui.printDialogs, 3);
+    EXPECT_EQ(scope.prompt.ShownIds().size(), 1u);
 }
 
 // A wide window lays the page out wider than it scrolls (the comment runs to
