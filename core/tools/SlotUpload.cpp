@@ -1,5 +1,7 @@
 #include "tools/SlotUpload.h"
 
+#include <cmath>
+
 #include "device/VantrelDevice.h"
 #include "text/Encoding.h"
 #include "text/Format.h"
@@ -19,6 +21,17 @@ std::string NameBytes(const std::array<char, 10>& name) {
     for (char c : name)
         if (c != 0) s.push_back(c);
     return s;
+}
+
+// Whether the record can be a curve at all. The library takes whatever its
+// files hold; what goes into a slot converts every later series on the
+// hammer, so a damaged record stops here.
+bool SoundCurve(const TConvCust& curve) {
+    if (curve.Kind != kCurvePolynomial && curve.Kind != kCurveExponential) return false;
+    if (curve.QMin >= curve.QMax || curve.QMax > 100) return false;
+    const bool exponential = curve.Kind == kCurveExponential;
+    return std::isfinite(curve.A) && std::isfinite(curve.B) &&
+           (exponential || (std::isfinite(curve.C) && std::isfinite(curve.D)));
 }
 
 }  // namespace
@@ -91,6 +104,7 @@ unsigned CheckSlotUpload(std::string_view deviceType, bool newFormat, const TCon
     for (const Device::SCurveSlot& slot : slots) {
         if (!slot.Empty && NameBytes(slot.Name) == name) return kIdSlotSameCurveTwice;
     }
+    if (!SoundCurve(curve)) return kIdSlotCurveDamaged;
     return 0;
 }
 

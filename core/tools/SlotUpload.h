@@ -36,6 +36,7 @@ inline constexpr unsigned kIdImproperArgument = 61477;    // device type text to
 inline constexpr unsigned kIdSlotsUnreadable = 59442;
 inline constexpr unsigned kIdSlotWriteFailed = 62600;
 inline constexpr unsigned kIdSlotEmptyFailed = 62615;
+inline constexpr unsigned kIdSlotCurveDamaged = 62895;  // coefficients or Q range cannot be right
 
 // The slot's label, "C1", "C2" or "C3".
 std::u16string SlotLabel(int slot);
@@ -60,7 +61,9 @@ bool DeviceTypeHasLetter(std::string_view deviceType, char letter);
 // 61477 a device type text shorter than 16 characters; 59549 a curve without
 // the type N bit for a type N hammer; 59550 likewise for type L; 59579 an
 // exponential or cubic curve for a hammer without the newer format; 59551 a
-// curve whose name a filled slot already carries.
+// curve whose name a filled slot already carries; 62895 a curve that cannot
+// be right (a coefficient it uses is not a finite number, an unknown kind, a Q
+// range that is empty, upside down or beyond 100), as a damaged file gives it.
 unsigned CheckSlotUpload(std::string_view deviceType, bool newFormat, const TConvCust& curve,
                          const TCurveSlots& slots);
 

@@ -151,6 +151,37 @@ TEST_F(CliDevice, SlotUploadRefusalsLeaveTheSlotsAlone) {
     }
 }
 
+TEST_F(CliDevice, ADamagedCurveFileNeverReachesASlot) {
+    // The library reads whatever its files hold; a slot converts every later
+    // series on the hammer. Offsets are those of a format 2 curve file.
+    struct SCase {
+        const char* what;
+        std::size_t offset;
+        std::vector<std::uint8_t> bytes;
+    };
+    const SCase cases[] = {
+        {"c is not a number", 80, {0x00, 0x00, 0xC0, 0x7F}},
+        {"Q range upside down", 69, {90, 10}},
+        {"Q maximum beyond 100", 70, {250}},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(Curves());
+        CreateCurve("Cracked", {"--c", "1", "--type", "L"});
+        std::string bytes = CTempDir::Read(Curves() / "Cracked.zvc");
+        ASSERT_GE(bytes.size(), c.offset + c.bytes.size());
+        for (std::size_t i = 0; i < c.bytes.size(); ++i) bytes[c.offset + i] = static_cast<char>(c.bytes[i]);
+        dir.Write("curves/Cracked.zvc", bytes);
+
+        const Sim::SSimState before = LoadState("new-format-L.json");
+        StartSim("new-format-L.json");
+        const SRun run = Cli({"slots", "upload", "Cracked", "--slot", "C3", "--yes"});
+        EXPECT_EQ(12, run.exitCode) << Describe(run);
+        EXPECT_TRUE(Contains(run.err, Msg(62895))) << run.err;
+        EXPECT_EQ(before.Slots, StopSim().Slots);
+    }
+}
+
 TEST_F(CliDevice, UploadIntoAFilledSlotOnlyWhenConfirmed) {
     CreateCurve("Wall 2", {"--c", "0.8", "--d", "-4", "--qmin", "20", "--qmax", "70", "--type", "L"});
     const std::string question =

@@ -2,6 +2,8 @@
 // and library curves turn into each other.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "text/Format.h"
 #include "tools/SlotUpload.h"
 
@@ -21,6 +23,14 @@ TConvCust MakeCurve(const char* name, std::uint8_t flags, std::uint8_t kind = kC
     c.D = -5.0f;
     c.QMin = 20;
     c.QMax = 60;
+    return c;
+}
+
+// A type L curve changed by `damage`, as a damaged or foreign curve file gives it.
+template <class F>
+TConvCust Damaged(F damage) {
+    TConvCust c = MakeCurve("A", 0x0A);
+    damage(c);
     return c;
 }
 
@@ -72,6 +82,25 @@ TEST(SlotUpload, ChecksInOrder) {
         {"a type text of 15 characters", "Talvenbrecker N", true, MakeCurve("A", 0x09), Slots(), 61477},
         {"no identification at all", "", true, MakeCurve("A", 0x09), Slots(), 61477},
         {"16 characters without a type letter", "Talvenbrecker XY", true, MakeCurve("A", 0x09), Slots(), 0},
+        // A damaged curve file must not reach the hammer, whose later series it would convert.
+        {"a coefficient that is not a number", kNewL, true, Damaged([](TConvCust& c) { c.C = NAN; }), Slots(),
+         62895},
+        {"an infinite cubic coefficient", kNewL, true, Damaged([](TConvCust& c) { c.A = INFINITY; }),
+         Slots(), 62895},
+        {"an exponential's unused c is not looked at", kNewL, true,
+         Damaged([](TConvCust& c) { c.Kind = kCurveExponential, c.A = 1, c.B = 0.05f, c.C = NAN; }),
+         Slots(), 0},
+        {"a Q range upside down", kNewL, true, Damaged([](TConvCust& c) { c.QMin = 90, c.QMax = 10; }),
+         Slots(), 62895},
+        {"a Q range of no width", kNewL, true, Damaged([](TConvCust& c) { c.QMin = c.QMax = 40; }), Slots(),
+         62895},
+        {"a Q range beyond 100", kNewL, true, Damaged([](TConvCust& c) { c.QMin = 250, c.QMax = 255; }),
+         Slots(), 62895},
+        {"the full Q range", kNewL, true, Damaged([](TConvCust& c) { c.QMin = 0, c.QMax = 100; }), Slots(),
+         0},
+        {"an unknown kind", kNewL, true, Damaged([](TConvCust& c) { c.Kind = 7; }), Slots(), 62895},
+        {"the type checks come first", kNewN, true, Damaged([](TConvCust& c) { c.C = NAN; }), Slots(),
+         59549},
     };
     for (const SCase& c : cases)
         EXPECT_EQ(c.expected, Tools::CheckSlotUpload(c.deviceType, c.newFormat, c.curve, c.slots)) << c.what;
