@@ -36,18 +36,6 @@ namespace {
 
 constexpr SOption kPortOption{"port", 'p', true};
 
-int BadPort(const char* command, const std::string& port) {
-    return UsageError(
-        command,
-        "--port takes a port number from 1 to 9999, a device path or IP:host:port, not '" + port + "'");
-}
-
-// Connects, turning a port text that is neither number nor path into a usage error.
-int ConnectOrFail(CCliHammerSession& link, const CArgParser& parser, const char* command) {
-    const int rc = link.Connect(parser.Value("port"));
-    if (rc == kExitUsage) return BadPort(command, parser.Value("port").value_or(""));
-    return rc;
-}
 
 void ShowFileNotWritten(CCliApp& app, const std::string& path, const std::string& reason) {
     Tools::ShowToolText(app.Prompt(), kIdFileNotWritten,

@@ -73,11 +73,7 @@ int ParseSlot(const std::string& text, int& slot) {
 }
 
 int Connect(CCliHammerSession& link, const CArgParser& parser) {
-    const int rc = link.Connect(parser.Value("port"));
-    if (rc == kExitUsage)
-        return UsageError("slots", "--port takes a port number or a device path, not '" +
-                                       parser.Value("port").value_or("") + "'");
-    return rc;
+    return ConnectOrFail(link, parser, "slots");
 }
 
 // Reads the slots afresh and shows them; a hammer whose slots cannot be read is let go.

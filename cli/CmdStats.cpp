@@ -70,8 +70,9 @@ int CmdStats(CCliApp& app, Args args) {
     int exit = 0;
     if (!ParseCommandArgs(parser, args, options, "stats", kStatsHelp, exit)) return exit;
     const auto& p = parser.Positionals();
-    if (p.size() != 1 || (p.front() != "get" && p.front() != "set"))
+    if (p.empty() || (p.front() != "get" && p.front() != "set"))
         return UsageError("stats", p.empty() ? "say get or set" : "say get or set, not '" + p.front() + "'");
+    if (p.size() > 1) return UsageError("stats", "unexpected argument '" + p[1] + "'");
     const bool set = p.front() == "set";
 
     std::optional<std::uint8_t> method;
@@ -102,12 +103,7 @@ int CmdStats(CCliApp& app, Args args) {
     }
 
     CCliHammerSession link(app.Prompt());
-    if (const int rc = link.Connect(parser.Value("port"))) {
-        if (rc == kExitUsage)
-            return UsageError("stats", "--port takes a port number or a device path, not '" +
-                                           parser.Value("port").value_or("") + "'");
-        return rc;
-    }
+    if (const int rc = ConnectOrFail(link, parser, "stats")) return rc;
     Device::SCustomStatistics stored;
     if (const int rc = Read(app, link, stored)) return rc;
     if (!set) {

@@ -177,9 +177,10 @@ int CmdUpdate(CCliApp& app, Args args) {
     int exit = 0;
     if (!ParseCommandArgs(parser, args, options, "update", kUpdateHelp, exit)) return exit;
     const auto& p = parser.Positionals();
-    if (p.size() != 1 || (p.front() != "check" && p.front() != "download"))
+    if (p.empty() || (p.front() != "check" && p.front() != "download"))
         return UsageError(
             "update", p.empty() ? "say check or download" : "say check or download, not '" + p.front() + "'");
+    if (p.size() > 1) return UsageError("update", "unexpected argument '" + p[1] + "'");
     const bool download = p.front() == "download";
     if (!download && parser.Has("output")) return UsageError("update", "update check takes no --output");
     const bool json = parser.Has("json");
@@ -209,18 +210,13 @@ int CmdFirmware(CCliApp& app, Args args) {
     int exit = 0;
     if (!ParseCommandArgs(parser, args, options, "firmware", kFirmwareHelp, exit)) return exit;
     const auto& p = parser.Positionals();
-    if (p.size() != 1 || p.front() != "check")
+    if (p.empty() || p.front() != "check")
         return UsageError("firmware", p.empty() ? "say check" : "say check, not '" + p.front() + "'");
+    if (p.size() > 1) return UsageError("firmware", "unexpected argument '" + p[1] + "'");
     const bool json = parser.Has("json");
 
     CCliHammerSession link(app.Prompt());
-    if (const int rc = link.Connect(parser.Value("port"))) {
-        if (rc == kExitUsage)
-            return UsageError("firmware",
-                              "--port takes a port number from 1 to 9999 or a device path, not '" +
-                                  parser.Value("port").value_or("") + "'");
-        return rc;
-    }
+    if (const int rc = ConnectOrFail(link, parser, "firmware")) return rc;
     Device::SShortIdentity identity;
     Device::CContents contents;
     if (!link.Hammer()->Identify(identity) || !link.Hammer()->GetContents(contents)) return kExitCommFailed;

@@ -1,4 +1,5 @@
 #include "ArgParser.h"
+#include "CliHammerSession.h"
 #include "CliOutput.h"
 #include "Commands.h"
 #include "ExitCodes.h"
@@ -23,6 +24,13 @@ int UsageError(const char* command, const std::string& message) {
     Cli::Err(std::string("brelvantor-cli ") + command + ": " + message + "\nTry 'brelvantor-cli " + command +
              " --help'.\n");
     return kExitUsage;
+}
+
+int ConnectOrFail(CCliHammerSession& link, const CArgParser& parser, const char* command) {
+    const int rc = link.Connect(parser.Value("port"));
+    if (rc != kExitUsage) return rc;
+    return UsageError(command, "--port takes a port number from 1 to 9999, a device path or IP:host:port, not '" +
+                                   parser.Value("port").value_or("") + "'");
 }
 
 int SameFileError(const char* command, const std::vector<SNamedFile>& files) {

@@ -34,6 +34,12 @@ bool ParseCommandArgs(CArgParser& parser, Args args, std::span<const SOption> op
 // A usage error of `command`: the message, a hint to --help; returns 2.
 int UsageError(const char* command, const std::string& message);
 
+// Connects `link` to the hammer --port names (or the one a scan finds); 0 when
+// connected, else the exit code. A port text that is no port at all is a
+// usage error naming every form a port takes.
+class CCliHammerSession;
+int ConnectOrFail(CCliHammerSession& link, const CArgParser& parser, const char* command);
+
 // A file a command reads or writes, with the words that name it in a message.
 struct SNamedFile {
     std::string role;  // "the project", "--export", ...

@@ -261,6 +261,31 @@ TEST_F(CliDevice, SlotArguments) {
     EXPECT_EQ(LoadState("new-format-L.json").Slots, StopSim().Slots);
 }
 
+TEST_F(CliDevice, ArgumentErrorsNameWhatIsWrong) {
+    // Caught before any port is opened: no hammer is needed.
+    struct SCase {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::string ports = "a port number from 1 to 9999, a device path or IP:host:port, not ";
+    const SCase cases[] = {
+        {{"stats", "get", "now"}, "unexpected argument 'now'"},
+        {{"stats", "set", "--min", "5", "twice"}, "unexpected argument 'twice'"},
+        {{"update", "check", "now"}, "unexpected argument 'now'"},
+        {{"firmware", "check", "now"}, "unexpected argument 'now'"},
+        {{"stats", "put"}, "say get or set, not 'put'"},
+        {{"slots", "--port", "IP:127.0.0.1"}, ports + "'IP:127.0.0.1'"},
+        {{"slots", "clear", "C1", "--port", "0"}, ports + "'0'"},
+        {{"stats", "get", "--port", "10000"}, ports + "'10000'"},
+        {{"firmware", "check", "--port", "IP:host:99999"}, ports + "'IP:host:99999'"},
+    };
+    for (const SCase& c : cases) {
+        const SRun run = Cli(c.args);
+        EXPECT_EQ(2, run.exitCode) << Describe(run);
+        EXPECT_TRUE(Contains(run.err, c.message)) << c.message << "\n" << run.err;
+    }
+}
+
 TEST_F(CliDevice, StatisticsAreShownAndChanged) {
     StartSim("new-format-L.json");
     const SRun get = Cli({"stats", "get"});
