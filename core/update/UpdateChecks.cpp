@@ -62,9 +62,11 @@ SInstallerSearch FindInstaller(CUpdateServerSession& session, CVersion current, 
     if (!names) return search;
     search.listed = true;
     for (const SInstallerName& candidate : RankInstallers(*names, current, extension)) {
-        // A folder named like an installer has no size; the next one may do.
+        // A folder named like an installer has no size, and an empty file (an
+        // upload to the server that broke off) is no installer to start; the
+        // next one may do.
         const auto size = session.FileSize(candidate.name);
-        if (!size) continue;
+        if (!size || *size == 0) continue;
         SInstaller installer{candidate.name, *size, candidate.version, std::nullopt};
         const std::string digest = candidate.name + ".sha256";
         if (std::find(names->begin(), names->end(), digest) != names->end()) installer.digestName = digest;

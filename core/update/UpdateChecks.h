@@ -61,7 +61,8 @@ struct SInstallerSearch {
 SInstallerSearch SearchInstaller(CUpdateServerSession& session, std::string_view productName,
                                  CVersion current, std::string_view extension = kInstallerExtension);
 // On an open session: lists the folder and finds the best installer newer than
-// `current` (the first of the ranking whose size the server can tell).
+// `current` (the first of the ranking whose size the server can tell and is
+// not 0).
 SInstallerSearch FindInstaller(CUpdateServerSession& session, CVersion current,
                                std::string_view extension = kInstallerExtension);
 

@@ -68,6 +68,9 @@ TEST_F(UpdateServer, FindsTheNumericallyNewestInstaller) {
     Put("Brelvantor_V_beta.deb", "unparsable");
     // A folder named like an installer is passed over.
     std::filesystem::create_directories(server->Root() / kFolder / "Brelvantor_V_4_0_0_0.deb");
+    // So is an empty file, as an upload to the server that broke off leaves it:
+    // it would be offered, "downloaded" at once and started.
+    Put("Brelvantor_V_5_0_0_0.deb", "");
 
     CUpdateServerSession session(server->Url(), &prompt);
     const auto search = Update::SearchInstaller(session, "Brelvantor", CVersion(2, 2, 0, 0), ".deb");
