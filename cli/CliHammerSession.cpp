@@ -150,9 +150,14 @@ int CCliHammerSession::Scan() {
         return kExitNoHammer;
     }
     m_hammer = std::move(found.m_hammer);
-    const std::string name = m_hammer->GetPortName();
-    const std::optional<unsigned> number = PortNumberOfName(name);
-    m_portText = number ? Device::CPortTable::Current().DisplayName(*number) : name;
+    const Device::CPortTable table = Device::CPortTable::Current();
+    std::string name = m_hammer->GetPortName();
+    // An IP stream keeps its name without the prefix; the port table, and
+    // --port, know it with it.
+    if (dynamic_cast<StreamIO::CIpStream*>(m_hammer->GetStream()) != nullptr) name = "IP:" + name;
+    std::optional<unsigned> number = PortNumberOfName(name);
+    if (!number) number = table.NumberOf(name);
+    m_portText = number ? table.DisplayName(*number) : name;
     return kExitOk;
 }
 

@@ -211,11 +211,17 @@ TEST_F(CliDownload, AHammerBehindANetworkBridge) {
     const SRun identify = Cli({"identify", "--port", address});
     EXPECT_EQ(0, identify.exitCode) << Describe(identify);
     EXPECT_TRUE(Contains(identify.out, "TB-L-20417")) << identify.out;
+    EXPECT_TRUE(Contains(identify.out, "Port:\tCOM1 (" + address + ")\n")) << identify.out;
 
     // ...and as an entry of the port table, which the scan tries with the rest.
     env["BRELVANTOR_PORTS"] = "3=" + (dir / "no-such-tty").string() + ";9=" + address;
     const SRun ports = Cli({"ports"});
     EXPECT_TRUE(Contains(ports.out, address)) << ports.out;
+    // The port found by the scan is named as the table names it, in a form
+    // --port takes again.
+    const SRun scanned = Cli({"identify"});
+    EXPECT_EQ(0, scanned.exitCode) << Describe(scanned);
+    EXPECT_TRUE(Contains(scanned.out, "Port:\tCOM9 (" + address + ")\n")) << scanned.out;
     const SRun run = Cli({"download", "-o", (dir / "bridge.zvh").string()});
     EXPECT_EQ(0, run.exitCode) << Describe(run);
     EXPECT_TRUE(Contains(run.err, "4 measurement series downloaded")) << run.err;
