@@ -57,6 +57,8 @@ bool ParseFault(const std::string& text, SSimFaults& faults, std::string& error)
         ok = number(0, 255, 2, faults.FormatByte);
     } else if (kind == "mute") {
         ok = noValue(faults.Mute);
+    } else if (kind == "gone-after") {
+        ok = number(0, 1 << 24, 1, faults.GoneAfter);
     } else if (kind == "garbage") {
         ok = noValue(faults.Garbage);
     } else if (kind == "device-error") {
@@ -81,7 +83,8 @@ const char* FaultHelp() {
            "  refuse            the download is refused (reply 01)\n"
            "  format[=N]        a new-format download starts with format byte N (default 2)\n"
            "  mute              nothing is ever answered\n"
-           "  garbage           every request is answered with noise\n"
+           "  gone-after[=N]    only the first N requests are answered (default 1); the\n"
+           "                    hammer then acts as if switched off\n"           "  garbage           every request is answered with noise\n"
            "  device-error[=C]  application requests get device error code C, 240-255 (default 245)\n"
            "  echo              text commands are echoed from the start\n"
            "  prompt-stray[=B]  byte B (0-255) follows the text prompt (default 0x3E)\n";

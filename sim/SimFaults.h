@@ -20,6 +20,9 @@ struct SSimFaults {
     int FormatByte = -1;
     // Nothing is ever answered.
     bool Mute = false;
+    // Only the first N requests are answered (-1: all); later ones are neither
+    // answered nor carried out, as by a hammer switched off or unplugged.
+    int GoneAfter = -1;
     // Every request is answered with noise instead of a reply.
     bool Garbage = false;
     // Application requests are answered with this device error code (-1: never).
@@ -32,7 +35,7 @@ struct SSimFaults {
 
     bool Any() const {
         return CutAfter >= 0 || BadCheck || StallMs > 0 || StrayBytes > 0 || RefuseDownload ||
-               FormatByte >= 0 || Mute || Garbage || DeviceError >= 0 || Echo || PromptStray >= 0;
+               FormatByte >= 0 || Mute || GoneAfter >= 0 || Garbage || DeviceError >= 0 || Echo || PromptStray >= 0;
     }
 };
 

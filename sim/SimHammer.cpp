@@ -89,9 +89,10 @@ void CSimHammer::OnQuiet(std::vector<SSimOutput>& out) {
         request.Kind = SSimRequest::Long;
         request.Command = m_Command;
         request.Payload = m_Payload;
+        const bool gone = GoneAt(m_Seen);
         Log(std::move(request));
         // No request of this hammer needs a frame that long.
-        Emit(Code(kCodeUnknown), false, out);
+        if (!gone) Emit(Code(kCodeUnknown), false, out);
     } else if (m_Parse != EParse::Idle) {
         m_Noise += m_Payload.size() + m_Text.size() + 1;
     }
@@ -121,8 +122,9 @@ void CSimHammer::HandleByte(std::uint8_t b, std::vector<SSimOutput>& out) {
         SSimRequest request;
         request.Kind = SSimRequest::Resync;
         request.Command = kCmdResync;
+        const bool gone = GoneAt(m_Seen);
         Log(std::move(request));
-        Emit(Code(kCodeResync), false, out);
+        if (!gone) Emit(Code(kCodeResync), false, out);
         return;
     }
     switch (m_Parse) {
@@ -130,7 +132,7 @@ void CSimHammer::HandleByte(std::uint8_t b, std::vector<SSimOutput>& out) {
             if (b == kTextStart) {
                 m_Parse = EParse::Text;
                 m_Text.clear();
-                if (!m_Faults.Mute) {
+                if (!m_Faults.Mute && !GoneAt(m_Seen)) {
                     std::vector<std::uint8_t> prompt{kTextPrompt};
                     if (m_Faults.PromptStray >= 0)
                         prompt.push_back(static_cast<std::uint8_t>(m_Faults.PromptStray));
@@ -182,7 +184,12 @@ void CSimHammer::FinishFrame(std::vector<SSimOutput>& out) {
     SSimRequest request;
     request.Command = m_Command;
     request.Payload = m_Payload;
+    const bool gone = GoneAt(m_Seen);
     Log(std::move(request));
+    if (gone) {
+        m_Payload.clear();
+        return;
+    }
     switch (m_Command) {
         case kCmdApplication: {
             bool faultable = true;
@@ -221,7 +228,9 @@ void CSimHammer::FinishText(std::vector<SSimOutput>& out) {
     SSimRequest request;
     request.Kind = SSimRequest::Text;
     request.TextCommand = command;
+    const bool gone = GoneAt(m_Seen);
     Log(std::move(request));
+    if (gone) return;
     const bool echo = m_State.Echo;  // the line is answered in the echo state of its arrival
     const std::string answer = TextAnswer(command);
     std::string line = echo ? command + " " + answer + "\r\n" : answer + "\r";
@@ -428,7 +437,12 @@ void CSimHammer::SetRequestObserver(std::function<void(const SSimRequest&)> obse
     m_Observer = std::move(observer);
 }
 
+bool CSimHammer::GoneAt(std::uint64_t requests) const {
+    return m_Faults.GoneAfter >= 0 && requests >= static_cast<std::uint64_t>(m_Faults.GoneAfter);
+}
+
 void CSimHammer::Log(SSimRequest request) {
+    ++m_Seen;
     if (m_Observer) m_Observer(request);
     if (m_Requests.size() >= kMaxLog) m_Requests.erase(m_Requests.begin());
     m_Requests.push_back(std::move(request));

@@ -83,6 +83,8 @@ class CSimHammer {
     std::vector<std::uint8_t> DownloadReplyLocked() const;
     void Emit(std::vector<std::uint8_t> reply, bool applicationReply, std::vector<SSimOutput>& out);
     std::vector<std::uint8_t> Noise(std::size_t count);
+    // Whether the gone-after fault stops answering once `requests` were seen.
+    bool GoneAt(std::uint64_t requests) const;
 
     mutable std::mutex m_Mutex;
     SSimState m_State;
@@ -95,6 +97,7 @@ class CSimHammer {
     std::vector<std::uint8_t> m_Window;  // last bytes, to spot the resynchronisation frame
     std::vector<SSimRequest> m_Requests;
     std::size_t m_Noise = 0;
+    std::uint64_t m_Seen = 0;  // requests seen, for the gone-after fault
     std::function<void(const SSimRequest&)> m_Observer;
     std::uint64_t m_Random = 0x2545F4914F6CDD1Dull;
 };

@@ -167,6 +167,24 @@ TEST(SimHammer, ReplyFaultsShapeTheReply) {
     EXPECT_EQ(run("device-error=250")[0].Bytes, Bytes{0xFA});
 }
 
+TEST(SimHammer, GoneAfterAnswersTheFirstRequestsOnly) {
+    Sim::SSimFaults faults;
+    std::string error;
+    ASSERT_TRUE(Sim::ParseFault("gone-after=2", faults, error)) << error;
+    Sim::CSimHammer hammer(Sim::DefaultState(true), faults);
+    const Bytes deviceCode{0xC0, 0xF1};
+    EXPECT_FALSE(Answer(hammer, deviceCode).empty());
+    EXPECT_FALSE(Answer(hammer, deviceCode).empty());
+    // Switched off: neither a reply nor the clock set, and no prompt for text.
+    const Bytes setClock{0xC8, 0xD1, 0x06, 0x01, 13, 2, 10, 10, 20, 30};
+    EXPECT_TRUE(Answer(hammer, setClock).empty());
+    EXPECT_FALSE(hammer.GetState().ClockSet);
+    Sim::CSimHammer on(Sim::DefaultState(true));
+    EXPECT_FALSE(Answer(on, setClock).empty());
+    EXPECT_TRUE(on.GetState().ClockSet);
+    EXPECT_TRUE(Answer(hammer, {'@'}).empty());
+}
+
 TEST(SimFaults, Parsing) {
     struct Case {
         const char* text;
@@ -177,7 +195,8 @@ TEST(SimFaults, Parsing) {
         {"crc=1", false},       {"stall=100", true},  {"stall=0", false},    {"stray=4096", true},
         {"stray=4097", false},  {"format=255", true}, {"format=256", false}, {"device-error=239", false},
         {"device-error", true}, {"echo", true},       {"mute", true},        {"garbage", true},
-        {"refuse", true},       {"sometimes", false}, {"cut=12abc", false},
+        {"refuse", true},       {"sometimes", false}, {"cut=12abc", false},  {"gone-after", true},
+        {"gone-after=0", true}, {"gone-after=-1", false},
     };
     for (const auto& c : cases) {
         Sim::SSimFaults faults;
