@@ -9,6 +9,7 @@
 #include "CliApp.h"
 #include "CliHammerSession.h"
 #include "CliOutput.h"
+#include "CliStrings.h"
 #include "Commands.h"
 #include "ExitCodes.h"
 #include "JsonText.h"
@@ -19,6 +20,7 @@
 #include "text/Encoding.h"
 #include "text/FileVersionInfo.h"
 #include "text/StringTable.h"
+#include "tools/ToolStrings.h"
 #include "update/UpdateChecks.h"
 #include "update/UpdateServer.h"
 #include "update/UpdateServerSession.h"
@@ -219,9 +221,14 @@ int CmdFirmware(CCliApp& app, Args args) {
     if (const int rc = ConnectOrFail(link, parser, "firmware")) return rc;
     Device::SShortIdentity identity;
     Device::CContents contents;
-    if (!link.Hammer()->Identify(identity) || !link.Hammer()->GetContents(contents)) return kExitCommFailed;
+    const auto hammerGone = [&] {
+        Tools::ShowToolText(app.Prompt(), kIdNoAnswerOn, Tools::FormatToolString(kIdNoAnswerOn, link.PortText()),
+                            Text::MsgIcon::Error);
+        return kExitCommFailed;
+    };
+    if (!link.Hammer()->Identify(identity) || !link.Hammer()->GetContents(contents)) return hammerGone();
     const std::uint32_t code = link.Hammer()->GetDeviceCode();
-    if (code == 0xFFFFFFFFu) return kExitCommFailed;
+    if (code == 0xFFFFFFFFu) return hammerGone();
     // The server is not the hammer's business: let it go before waiting on the network.
     link.Disconnect();
 

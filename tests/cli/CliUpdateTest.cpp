@@ -192,6 +192,22 @@ TEST_F(CliUpdate, FirmwareCheckAgainstTheSimulatedHammer) {
     EXPECT_EQ(Stored(u"FwUpdateFailCount")->text, u"1");
 }
 
+TEST_F(CliUpdate, FirmwareCheckOfAHammerThatGoesAwaySaysSo) {
+    // Found on the port, then gone before its identification (1) or its device
+    // code (2) was read again: the server is not asked, and the user is told.
+    StartServer();
+    for (const char* fault : {"gone-after=1", "gone-after=2"}) {
+        SCOPED_TRACE(fault);
+        StartSim("new-format-L.json", {"--fault", fault});
+        StoreCounter(u"42", u"100");
+        const SRun run = Cli({"firmware", "check", "--port", "1"});
+        EXPECT_EQ(7, run.exitCode) << Describe(run);
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        EXPECT_TRUE(Contains(run.err, "No Talvenbrecker answered on COM1 (")) << run.err;
+        EXPECT_EQ(Stored(u"FwUpdateFailCount")->text, u"42");
+    }
+}
+
 TEST_F(CliUpdate, UsageErrors) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"update"},
                                                  {"update", "fetch"},
