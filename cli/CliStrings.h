@@ -39,6 +39,10 @@ inline constexpr unsigned kIdJsonNotWritten = 62804;
 inline constexpr unsigned kIdSummaryNotWritten = 62805;
 inline constexpr unsigned kIdCsvSummaryNotWritten = 62806;
 inline constexpr unsigned kIdJsonSummaryNotWritten = 62807;
+// A change the hammer confirmed, whose read-back failed.
+inline constexpr unsigned kIdSlotFilledUnread = 62896;   // "... %s is now in slot %s, but ..."
+inline constexpr unsigned kIdSlotEmptiedUnread = 62897;  // "... slot %s is now empty, but ..."
+inline constexpr unsigned kIdStatsSetUnread = 62898;
 
 // Texts of the string table the program shares with the desktop program.
 inline constexpr unsigned kIdCouldNotOpenPort = 20004;  // "could not open port."

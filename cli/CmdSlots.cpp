@@ -86,6 +86,12 @@ int Refresh(CCliApp& app, CCliHammerSession& link, Tools::TCurveSlots& slots) {
     return kExitOk;
 }
 
+// After a change the hammer confirmed whose slots could not be read back: the
+// read failure alone would leave the user thinking nothing changed.
+void ChangeNotShown(CCliApp& app, const std::u16string& text) {
+    Tools::ShowToolText(app.Prompt(), kIdSlotFilledUnread, text, Text::MsgIcon::Warning);
+}
+
 int OutcomeExit(CCliApp& app, const Tools::TSlotResult& result) {
     switch (result.outcome) {
         case Tools::ESlotOutcome::Done:
@@ -147,6 +153,8 @@ int CmdSlots(CCliApp& app, Args args) {
         // Without a proper identification nothing was sent, and nothing changed to show.
         if (result.messageId == Tools::kIdImproperArgument) return OutcomeExit(app, result);
         const int refreshed = Refresh(app, link, shown);
+        if (refreshed != kExitOk && result.outcome == Tools::ESlotOutcome::Done)
+            ChangeNotShown(app, Tools::FormatToolString(kIdSlotFilledUnread, curve.Name(), Tools::SlotLabel(slot)));
         const int rc = OutcomeExit(app, result);
         return rc != kExitOk ? rc : refreshed;
     }
@@ -165,6 +173,8 @@ int CmdSlots(CCliApp& app, Args args) {
         }
         const Tools::TSlotResult result = Tools::EmptySlot(*link.Hammer(), slot, shown, app.Prompt());
         const int refreshed = Refresh(app, link, shown);
+        if (refreshed != kExitOk && result.outcome == Tools::ESlotOutcome::Done)
+            ChangeNotShown(app, Tools::FormatToolString(kIdSlotEmptiedUnread, Tools::SlotLabel(slot)));
         const int rc = OutcomeExit(app, result);
         return rc != kExitOk ? rc : refreshed;
     }

@@ -123,7 +123,10 @@ int CmdStats(CCliApp& app, Args args) {
     const bool written = Tools::WriteCustomStatistics(*link.Hammer(), *rule, app.Prompt(), &message);
     Device::SCustomStatistics now;
     const int refreshed = Read(app, link, now);
-    if (refreshed == kExitOk) PrintRule(now);
+    if (refreshed == kExitOk)
+        PrintRule(now);
+    else if (written)
+        Tools::ShowToolMessage(app.Prompt(), kIdStatsSetUnread, Text::MsgIcon::Warning);
     if (!written) return message == Tools::kIdStatsNotSupported ? kExitNotSupported : kExitRefused;
     return refreshed;
 }

@@ -302,6 +302,40 @@ TEST_F(CliDevice, StatisticsAreShownAndChanged) {
     EXPECT_EQ((Sim::SSimStatistics{5, 9, 15, 2, 1}), *after.Statistics);
 }
 
+TEST_F(CliDevice, AChangeTheHammerConfirmedIsSaidEvenWhenItCannotBeReadBack) {
+    // The hammer carries out the change and goes away before the read-back
+    // (it answers the identification, the read before the change and the
+    // change itself). Failing is right, but the user must learn that the
+    // change was made: trying it again would meet a changed hammer.
+    CreateCurve("Wall 2", {"--c", "0.8", "--qmin", "20", "--qmax", "70", "--type", "L"});
+    struct SCase {
+        std::vector<std::string> args;
+        const char* fault;
+        std::string said;
+    };
+    const SCase cases[] = {
+        {{"slots", "upload", "Wall 2", "--slot", "C3", "--yes"}, "gone-after=4",
+         Text::ToUtf8(Tools::FormatToolString(62896, "Wall 2", "C3"))},
+        {{"slots", "clear", "C1", "--yes"}, "gone-after=3", Text::ToUtf8(Tools::FormatToolString(62897, "C1"))},
+        {{"stats", "set", "--min", "5"}, "gone-after=3", Msg(62898)},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(c.args[1]);
+        StartSim("new-format-L.json", {"--fault", c.fault});
+        const SRun run = Cli(c.args);
+        EXPECT_EQ(7, run.exitCode) << Describe(run);
+        EXPECT_TRUE(Contains(run.err, c.said)) << run.err;
+        const Sim::SSimState after = StopSim();
+        const Sim::SSimState before = LoadState("new-format-L.json");
+        if (c.args[0] == "stats") {
+            ASSERT_TRUE(after.Statistics);
+            EXPECT_EQ(5, after.Statistics->MinImpacts);
+        } else {
+            EXPECT_NE(before.Slots, after.Slots);
+        }
+    }
+}
+
 TEST_F(CliDevice, RefusedStatisticsChooseTheirMessage) {
     struct SCase {
         std::vector<std::string> args;
