@@ -39,6 +39,7 @@ constexpr unsigned kIdLabelNewestOs = 62912;
 constexpr unsigned kIdNone = 62913;
 constexpr unsigned kIdLabelDevice = 62914;
 constexpr unsigned kIdDownloading = 22010;  // "Downloading %s"
+constexpr unsigned kIdNoSuchFolder = 62899;  // "The folder %s does not exist or is not a folder. ..."
 
 const std::string kServerHelp =
     "The update server is the settings value UpdateServer (an address such as\n"
@@ -191,7 +192,8 @@ int CmdUpdate(CCliApp& app, Args args) {
     if (download) {
         std::error_code ec;
         if (!std::filesystem::is_directory(folder, ec)) {
-            Cli::ErrLine(Text::FormatString(Update::kIdLocalWriteFailed, folder.u16string()));
+            Tools::ShowToolText(app.Prompt(), kIdNoSuchFolder,
+                                Tools::FormatToolString(kIdNoSuchFolder, folder.u16string()), Text::MsgIcon::Error);
             return kExitWriteFailed;
         }
     }

@@ -141,9 +141,15 @@ TEST_F(CliUpdate, DownloadKeepsOnlyACompleteCheckedFile) {
     EXPECT_TRUE(std::filesystem::is_empty(Out()));
     EXPECT_TRUE(Contains(run.err, Text8(Update::kIdDigestMismatch).substr(0, 20))) << run.err;
 
-    // A folder that does not exist.
-    run = Cli({"update", "download", "-o", (dir / "nowhere").string()});
-    EXPECT_EQ(5, run.exitCode) << Describe(run);
+    // A folder that does not exist, and a file where the folder should be:
+    // the message names the folder as a folder.
+    dir.Write("plain-file", "x");
+    for (const std::string& folder : {(dir / "nowhere").string(), (dir / "plain-file").string()}) {
+        run = Cli({"update", "download", "-o", folder});
+        EXPECT_EQ(5, run.exitCode) << Describe(run);
+        EXPECT_TRUE(Contains(run.err, Text::ToUtf8(Tools::FormatToolString(62899, folder)))) << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
 }
 
 TEST_F(CliUpdate, DownloadBrokenOffByTheServer) {
