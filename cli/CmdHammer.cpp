@@ -36,7 +36,6 @@ namespace {
 
 constexpr SOption kPortOption{"port", 'p', true};
 
-
 void ShowFileNotWritten(CCliApp& app, const std::string& path, const std::string& reason) {
     Tools::ShowToolText(app.Prompt(), kIdFileNotWritten,
                         Tools::FormatToolString(kIdFileNotWritten, path, reason), Text::MsgIcon::Error);

@@ -154,7 +154,8 @@ int CmdSlots(CCliApp& app, Args args) {
         if (result.messageId == Tools::kIdImproperArgument) return OutcomeExit(app, result);
         const int refreshed = Refresh(app, link, shown);
         if (refreshed != kExitOk && result.outcome == Tools::ESlotOutcome::Done)
-            ChangeNotShown(app, Tools::FormatToolString(kIdSlotFilledUnread, curve.Name(), Tools::SlotLabel(slot)));
+            ChangeNotShown(
+                app, Tools::FormatToolString(kIdSlotFilledUnread, curve.Name(), Tools::SlotLabel(slot)));
         const int rc = OutcomeExit(app, result);
         return rc != kExitOk ? rc : refreshed;
     }

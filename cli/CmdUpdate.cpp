@@ -38,7 +38,7 @@ constexpr unsigned kIdLabelNewestFirmware = 62911;
 constexpr unsigned kIdLabelNewestOs = 62912;
 constexpr unsigned kIdNone = 62913;
 constexpr unsigned kIdLabelDevice = 62914;
-constexpr unsigned kIdDownloading = 22010;  // "Downloading %s"
+constexpr unsigned kIdDownloading = 22010;   // "Downloading %s"
 constexpr unsigned kIdNoSuchFolder = 62899;  // "The folder %s does not exist or is not a folder. ..."
 
 const std::string kServerHelp =
@@ -193,7 +193,8 @@ int CmdUpdate(CCliApp& app, Args args) {
         std::error_code ec;
         if (!std::filesystem::is_directory(folder, ec)) {
             Tools::ShowToolText(app.Prompt(), kIdNoSuchFolder,
-                                Tools::FormatToolString(kIdNoSuchFolder, folder.u16string()), Text::MsgIcon::Error);
+                                Tools::FormatToolString(kIdNoSuchFolder, folder.u16string()),
+                                Text::MsgIcon::Error);
             return kExitWriteFailed;
         }
     }
@@ -224,8 +225,8 @@ int CmdFirmware(CCliApp& app, Args args) {
     Device::SShortIdentity identity;
     Device::CContents contents;
     const auto hammerGone = [&] {
-        Tools::ShowToolText(app.Prompt(), kIdNoAnswerOn, Tools::FormatToolString(kIdNoAnswerOn, link.PortText()),
-                            Text::MsgIcon::Error);
+        Tools::ShowToolText(app.Prompt(), kIdNoAnswerOn,
+                            Tools::FormatToolString(kIdNoAnswerOn, link.PortText()), Text::MsgIcon::Error);
         return kExitCommFailed;
     };
     if (!link.Hammer()->Identify(identity) || !link.Hammer()->GetContents(contents)) return hammerGone();

@@ -29,8 +29,9 @@ int UsageError(const char* command, const std::string& message) {
 int ConnectOrFail(CCliHammerSession& link, const CArgParser& parser, const char* command) {
     const int rc = link.Connect(parser.Value("port"));
     if (rc != kExitUsage) return rc;
-    return UsageError(command, "--port takes a port number from 1 to 9999, a device path or IP:host:port, not '" +
-                                   parser.Value("port").value_or("") + "'");
+    return UsageError(command,
+                      "--port takes a port number from 1 to 9999, a device path or IP:host:port, not '" +
+                          parser.Value("port").value_or("") + "'");
 }
 
 int SameFileError(const char* command, const std::vector<SNamedFile>& files) {

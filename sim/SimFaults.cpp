@@ -84,7 +84,8 @@ const char* FaultHelp() {
            "  format[=N]        a new-format download starts with format byte N (default 2)\n"
            "  mute              nothing is ever answered\n"
            "  gone-after[=N]    only the first N requests are answered (default 1); the\n"
-           "                    hammer then acts as if switched off\n"           "  garbage           every request is answered with noise\n"
+           "                    hammer then acts as if switched off\n"
+           "  garbage           every request is answered with noise\n"
            "  device-error[=C]  application requests get device error code C, 240-255 (default 245)\n"
            "  echo              text commands are echoed from the start\n"
            "  prompt-stray[=B]  byte B (0-255) follows the text prompt (default 0x3E)\n";

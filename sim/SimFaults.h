@@ -35,7 +35,8 @@ struct SSimFaults {
 
     bool Any() const {
         return CutAfter >= 0 || BadCheck || StallMs > 0 || StrayBytes > 0 || RefuseDownload ||
-               FormatByte >= 0 || Mute || GoneAfter >= 0 || Garbage || DeviceError >= 0 || Echo || PromptStray >= 0;
+               FormatByte >= 0 || Mute || GoneAfter >= 0 || Garbage || DeviceError >= 0 || Echo ||
+               PromptStray >= 0;
     }
 };
 

@@ -314,9 +314,12 @@ TEST_F(CliDevice, AChangeTheHammerConfirmedIsSaidEvenWhenItCannotBeReadBack) {
         std::string said;
     };
     const SCase cases[] = {
-        {{"slots", "upload", "Wall 2", "--slot", "C3", "--yes"}, "gone-after=4",
+        {{"slots", "upload", "Wall 2", "--slot", "C3", "--yes"},
+         "gone-after=4",
          Text::ToUtf8(Tools::FormatToolString(62896, "Wall 2", "C3"))},
-        {{"slots", "clear", "C1", "--yes"}, "gone-after=3", Text::ToUtf8(Tools::FormatToolString(62897, "C1"))},
+        {{"slots", "clear", "C1", "--yes"},
+         "gone-after=3",
+         Text::ToUtf8(Tools::FormatToolString(62897, "C1"))},
         {{"stats", "set", "--min", "5"}, "gone-after=3", Msg(62898)},
     };
     for (const SCase& c : cases) {

@@ -191,11 +191,11 @@ TEST(SimFaults, Parsing) {
         bool ok;
     };
     const Case cases[] = {
-        {"cut", true},          {"cut=0", true},      {"cut=-1", false},     {"crc", true},
-        {"crc=1", false},       {"stall=100", true},  {"stall=0", false},    {"stray=4096", true},
-        {"stray=4097", false},  {"format=255", true}, {"format=256", false}, {"device-error=239", false},
-        {"device-error", true}, {"echo", true},       {"mute", true},        {"garbage", true},
-        {"refuse", true},       {"sometimes", false}, {"cut=12abc", false},  {"gone-after", true},
+        {"cut", true},          {"cut=0", true},          {"cut=-1", false},     {"crc", true},
+        {"crc=1", false},       {"stall=100", true},      {"stall=0", false},    {"stray=4096", true},
+        {"stray=4097", false},  {"format=255", true},     {"format=256", false}, {"device-error=239", false},
+        {"device-error", true}, {"echo", true},           {"mute", true},        {"garbage", true},
+        {"refuse", true},       {"sometimes", false},     {"cut=12abc", false},  {"gone-after", true},
         {"gone-after=0", true}, {"gone-after=-1", false},
     };
     for (const auto& c : cases) {

@@ -85,11 +85,11 @@ TEST(SlotUpload, ChecksInOrder) {
         // A damaged curve file must not reach the hammer, whose later series it would convert.
         {"a coefficient that is not a number", kNewL, true, Damaged([](TConvCust& c) { c.C = NAN; }), Slots(),
          62895},
-        {"an infinite cubic coefficient", kNewL, true, Damaged([](TConvCust& c) { c.A = INFINITY; }),
-         Slots(), 62895},
+        {"an infinite cubic coefficient", kNewL, true, Damaged([](TConvCust& c) { c.A = INFINITY; }), Slots(),
+         62895},
         {"an exponential's unused c is not looked at", kNewL, true,
-         Damaged([](TConvCust& c) { c.Kind = kCurveExponential, c.A = 1, c.B = 0.05f, c.C = NAN; }),
-         Slots(), 0},
+         Damaged([](TConvCust& c) { c.Kind = kCurveExponential, c.A = 1, c.B = 0.05f, c.C = NAN; }), Slots(),
+         0},
         {"a Q range upside down", kNewL, true, Damaged([](TConvCust& c) { c.QMin = 90, c.QMax = 10; }),
          Slots(), 62895},
         {"a Q range of no width", kNewL, true, Damaged([](TConvCust& c) { c.QMin = c.QMax = 40; }), Slots(),
@@ -99,8 +99,7 @@ TEST(SlotUpload, ChecksInOrder) {
         {"the full Q range", kNewL, true, Damaged([](TConvCust& c) { c.QMin = 0, c.QMax = 100; }), Slots(),
          0},
         {"an unknown kind", kNewL, true, Damaged([](TConvCust& c) { c.Kind = 7; }), Slots(), 62895},
-        {"the type checks come first", kNewN, true, Damaged([](TConvCust& c) { c.C = NAN; }), Slots(),
-         59549},
+        {"the type checks come first", kNewN, true, Damaged([](TConvCust& c) { c.C = NAN; }), Slots(), 59549},
     };
     for (const SCase& c : cases)
         EXPECT_EQ(c.expected, Tools::CheckSlotUpload(c.deviceType, c.newFormat, c.curve, c.slots)) << c.what;
