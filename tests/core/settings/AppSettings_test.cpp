@@ -1,16 +1,15 @@
 #include "settings/AppSettings.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 
 #include "core/settings/EnvVar.h"
 #include "core/text/TempDir.h"
 #include "settings/InstallLayout.h"
 #include "support/ScriptedPrompt.h"
+#include "support/SmallFileLimit.h"
 #include "text/LanguageModule.h"
 #include "text/Encoding.h"
 #include "text/StringTable.h"
@@ -18,29 +17,6 @@
 using namespace Settings;
 
 namespace {
-
-// Files the process writes may not grow beyond `bytes` while this lives; a
-// write beyond fails with EFBIG instead of raising SIGXFSZ.
-class CSmallFileLimit {
-  public:
-    explicit CSmallFileLimit(rlim_t bytes) {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit small = m_old;
-        small.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~CSmallFileLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    CSmallFileLimit(const CSmallFileLimit&) = delete;
-    CSmallFileLimit& operator=(const CSmallFileLimit&) = delete;
-
-  private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 constexpr std::u16string_view kKey = u"Software\\Tolvex\\Brelvantor\\Settings";
 

@@ -1,7 +1,6 @@
 // The drawn summary: its diagram rules, what the user can click, and the
 // texts and pictures it hands out.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,7 +10,6 @@
 #include <QPrinter>
 #include <QScrollBar>
 #include <QTest>
-#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -22,6 +20,7 @@
 #include "model/SummaryData.h"
 #include "report/ExportFile.h"
 #include "report/SummaryTexts.h"
+#include "support/SmallFileLimit.h"
 #include "text/Encoding.h"
 #include "tools/dialogs/PrintTarget.h"
 #include "views/series/ColorScheme.h"
@@ -540,29 +539,6 @@ TEST_F(CSummaryViewTest, PictureAndPrintShowThePage) {
     DrawSettled(nullptr);
     EXPECT_EQ(View().PageSize(), View().ScrollSize());
 }
-
-// Files the process writes may not grow beyond `bytes` while this lives, as
-// on a disk that fills up; a write beyond fails instead of ending the test.
-class CSmallFileLimit {
-  public:
-    explicit CSmallFileLimit(rlim_t bytes) {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        ::getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit small = m_old;
-        small.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~CSmallFileLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    CSmallFileLimit(const CSmallFileLimit&) = delete;
-    CSmallFileLimit& operator=(const CSmallFileLimit&) = delete;
-
-  private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 // The Print command onto a PDF file: a file that could not be written whole is
 // said, and the report it was to replace stays as it was.
