@@ -157,6 +157,10 @@ struct CUpdateServerSession::SCurl {
 
 CUpdateServerSession::CUpdateServerSession(std::string serverUrl, Text::IUserPrompt* prompt)
     : m_prompt(prompt), m_tls(std::make_unique<STls>()) {
+    // The update server is an FTP server: an address written without a scheme
+    // ("user:password@host:21/") means one, where the system would guess a
+    // web server and fail with a message about a protocol nobody asked for.
+    if (serverUrl.find("://") == std::string::npos) serverUrl.insert(0, "ftp://");
     constexpr std::string_view kExplicit = "ftpes://";
     if (serverUrl.size() >= kExplicit.size() &&
         std::equal(kExplicit.begin(), kExplicit.end(), serverUrl.begin(),

@@ -93,13 +93,17 @@ TEST_F(UpdateServer, FindsTheNumericallyNewestInstaller) {
 TEST_F(UpdateServer, EmptyAndMissingFolders) {
     Start();
     std::filesystem::create_directories(server->Root() / kFolder);
-    {
-        CUpdateServerSession session(server->Url(), &prompt);
+    // An address without a scheme is an FTP server's, as the update server
+    // always is (the system's guess would be a web server's).
+    const std::string url = server->Url();
+    for (const std::string& address : {url, url.substr(url.find("://") + 3)}) {
+        CUpdateServerSession session(address, &prompt);
         const auto search = Update::SearchInstaller(session, "Brelvantor", CVersion(1, 0, 0, 0));
-        EXPECT_TRUE(search.connected);
+        EXPECT_TRUE(search.connected) << address << ": " << Text::ToUtf8(session.LastError());
         EXPECT_FALSE(search.installer);
         EXPECT_TRUE(session.IsOpen());
     }
+    ASSERT_TRUE(prompt.shown.empty());
     // A missing folder is named in the failure, shown while errors are shown.
     CUpdateServerSession session(server->Url(), &prompt);
     EXPECT_FALSE(session.Open("Nothing"));
