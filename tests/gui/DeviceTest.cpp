@@ -11,12 +11,11 @@ namespace {
 
 using namespace GuiTest;
 
-class CDeviceTest : public CGuiTest {
+class CDeviceTest : public CSimHammerTest {
   protected:
+    // The window on the simulated hammer, with the progress it shows recorded.
     CMainFrame& StartWith(CSimLine& line) {
-        UsePort(line);
-        CMainFrame& frame = Start();
-        frame.Connection().SetWizardRunner(std::ref(wizard));
+        CMainFrame& frame = CSimHammerTest::StartWith(line);
         QObject::connect(frame.ProgressDialog(), &CProgressDlg::positionChanged,
                          [this](int percent) { progress.push_back(percent); });
         return frame;
@@ -30,7 +29,6 @@ class CDeviceTest : public CGuiTest {
         return n;
     }
 
-    SWizardScript wizard;
     std::vector<int> progress;
 };
 
