@@ -59,6 +59,25 @@ struct TGraphSettings {
     bool cutYLabelsAtMin = false;
     QRgb gridColor = qRgb(168, 168, 168);
 
+    // The axes of the pages' bar diagrams: n bars centred on 0 .. n-1, values
+    // from 0 to yMax on a left axis with ticks and labels, light horizontal
+    // grid lines and no other axis. The caller sets the rectangle.
+    static TGraphSettings BarDiagram(int n, double yMax) {
+        TGraphSettings s;
+        s.xMin = -0.5;
+        s.xMax = n + 0.5;
+        s.yMin = 0;
+        s.yMax = yMax;
+        s.topFlags = 0;
+        s.bottomFlags = 0;
+        s.rightFlags = 0;
+        s.zeroLineFlags = 0;
+        s.leftFlags = kLine | kMajorOuter | kMinorOuter | kLabels;
+        s.verticalGrid = false;
+        s.gridColor = qRgb(214, 222, 230);
+        return s;
+    }
+
     QRect OuterRect() const { return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)); }
     void SetOuterRect(const QRect& r) {
         left = r.left();

@@ -385,23 +385,11 @@ QSize CSeriesDetailPainter::Diagram(int x, int y, int width, int height) {
 
     // The axes, with room above for the values over the bars and below for
     // the measurement numbers.
-    TGraphSettings settings;
+    TGraphSettings settings = TGraphSettings::BarDiagram(n, 90);
     settings.left = x + kMargin;
     settings.top = y + kMargin + m_lineHeight + labelMetrics.height() + 3;
     settings.right = x + width - kMargin;
     settings.bottom = y + height - kMargin - m_valueHeight - 3;
-    settings.xMin = -0.5;
-    settings.xMax = n + 0.5;
-    settings.yMin = 0;
-    settings.yMax = 90;
-    settings.topFlags = 0;
-    settings.bottomFlags = 0;
-    settings.rightFlags = 0;
-    settings.zeroLineFlags = 0;
-    settings.leftFlags = TGraphSettings::kLine | TGraphSettings::kMajorOuter | TGraphSettings::kMinorOuter |
-                         TGraphSettings::kLabels;
-    settings.verticalGrid = false;
-    settings.gridColor = qRgb(214, 222, 230);
     m_p->save();
     m_p->setFont(m_fonts.normal);
     m_p->setPen(QPen(CColorScheme::TableText(), 1));

@@ -284,23 +284,11 @@ QSize CSummaryPainter::Diagram(int x, int y, int width, TResult& result) {
     const std::vector<int>& bars = m_content.bars;
     const int nameSpace = names ? m_content.WidestShortName() + 3 : 0;
     const double largest = m_content.largest;
-    TGraphSettings settings;
+    TGraphSettings settings = TGraphSettings::BarDiagram(n, largest > 0 ? 1.3 * largest : 1.0);
     settings.left = x + kMargin;
     settings.top = y + kMargin + m_lineHeight + m_valueHeight + 4;
     settings.right = x + width - kMargin;
     settings.bottom = y + kDiagramHeight - kMargin - nameSpace;
-    settings.xMin = -0.5;
-    settings.xMax = n + 0.5;
-    settings.yMin = 0;
-    settings.yMax = largest > 0 ? 1.3 * largest : 1.0;
-    settings.topFlags = 0;
-    settings.bottomFlags = 0;
-    settings.rightFlags = 0;
-    settings.zeroLineFlags = 0;
-    settings.leftFlags = TGraphSettings::kLine | TGraphSettings::kMajorOuter | TGraphSettings::kMinorOuter |
-                         TGraphSettings::kLabels;
-    settings.verticalGrid = false;
-    settings.gridColor = qRgb(214, 222, 230);
     m_p.save();
     m_p.setFont(m_fonts.normal);
     m_p.setPen(QPen(text, 1));
