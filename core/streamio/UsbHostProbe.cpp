@@ -1,7 +1,6 @@
 #include "streamio/UsbHostProbe.h"
 
 #include <algorithm>
-#include <cstring>
 #include <span>
 #include <thread>
 
@@ -117,17 +116,12 @@ void CUsbHostProbeControl::Acknowledge() {
 }
 
 std::size_t CUsbHostProbeControl::Read(void* buffer, std::size_t count) {
-    SetLastError(kErrNone);
-    if (!m_Device || (GetOpenFlags() & kOpenRead) == 0) Fail(kErrReadFault);
-    Begin();
+    BeginRead(m_Device != nullptr);
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     const auto start = std::chrono::steady_clock::now();
     while (done < count) {
-        if (m_InAt < m_In.size()) {
-            const std::size_t n = std::min(count - done, m_In.size() - m_InAt);
-            std::memcpy(out + done, m_In.data() + m_InAt, n);
-            m_InAt += n;
+        if (const std::size_t n = TakeBuffered(m_In, m_InAt, out + done, count - done)) {
             done += n;
             if (m_InAt == m_In.size()) Acknowledge();
             continue;
@@ -141,14 +135,11 @@ std::size_t CUsbHostProbeControl::Read(void* buffer, std::size_t count) {
         Poll();
         if (m_In.size() - m_InAt == before) Pause();
     }
-    if (done == 0 && count > 0 && GetLastError() == kErrNone) SetLastError(kErrEndOfData);
-    return done;
+    return EndRead(done, count);
 }
 
 std::size_t CUsbHostProbeControl::Write(const void* buffer, std::size_t count) {
-    SetLastError(kErrNone);
-    if (!m_Device || (GetOpenFlags() & kOpenWrite) == 0) Fail(kErrWriteFault);
-    Begin();
+    BeginWrite(m_Device != nullptr);
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     const std::size_t capacity = HidControlCapacity(m_Length);
     std::size_t done = 0;
@@ -220,18 +211,13 @@ void CUsbHostProbeData::Close() {
 }
 
 std::size_t CUsbHostProbeData::Read(void* buffer, std::size_t count) {
-    SetLastError(kErrNone);
-    if (!m_Device || !m_Input || (GetOpenFlags() & kOpenRead) == 0) Fail(kErrReadFault);
-    Begin();
+    BeginRead(m_Device != nullptr && m_Input != nullptr);
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     const auto start = std::chrono::steady_clock::now();
     std::vector<std::uint8_t> report(m_Input->InputReportLength());
     while (done < count) {
-        if (m_At < m_Report.size()) {
-            const std::size_t n = std::min(count - done, m_Report.size() - m_At);
-            std::memcpy(out + done, m_Report.data() + m_At, n);
-            m_At += n;
+        if (const std::size_t n = TakeBuffered(m_Report, m_At, out + done, count - done)) {
             done += n;
             continue;
         }
@@ -265,8 +251,7 @@ std::size_t CUsbHostProbeData::Read(void* buffer, std::size_t count) {
         m_Report.assign(decoded->payload.begin(), decoded->payload.end());
         m_At = 0;
     }
-    if (done == 0 && count > 0 && GetLastError() == kErrNone) SetLastError(kErrEndOfData);
-    return done;
+    return EndRead(done, count);
 }
 
 std::size_t CUsbHostProbeData::Write(const void*, std::size_t) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <mutex>
 
 #include "streamio/StreamErrors.h"
@@ -77,18 +76,13 @@ void CUsbHostStream::Close() {
 }
 
 std::size_t CUsbHostStream::Read(void* buffer, std::size_t count) {
-    SetLastError(kErrNone);
-    if (!m_Device || (GetOpenFlags() & kOpenRead) == 0) Fail(kErrReadFault);
-    Begin();
+    BeginRead(m_Device != nullptr);
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     const auto start = std::chrono::steady_clock::now();
     const std::size_t packet = std::max<std::size_t>(m_Device->InPacketSize(), 1);
     while (done < count) {
-        if (m_RestAt < m_Rest.size()) {
-            const std::size_t n = std::min(count - done, m_Rest.size() - m_RestAt);
-            std::memcpy(out + done, m_Rest.data() + m_RestAt, n);
-            m_RestAt += n;
+        if (const std::size_t n = TakeBuffered(m_Rest, m_RestAt, out + done, count - done)) {
             done += n;
             continue;
         }
@@ -117,14 +111,11 @@ std::size_t CUsbHostStream::Read(void* buffer, std::size_t count) {
             break;
         }
     }
-    if (done == 0 && count > 0 && GetLastError() == kErrNone) SetLastError(kErrEndOfData);
-    return done;
+    return EndRead(done, count);
 }
 
 std::size_t CUsbHostStream::Write(const void* buffer, std::size_t count) {
-    SetLastError(kErrNone);
-    if (!m_Device || (GetOpenFlags() & kOpenWrite) == 0) Fail(kErrWriteFault);
-    Begin();
+    BeginWrite(m_Device != nullptr);
     const auto* in = static_cast<const std::uint8_t*>(buffer);
     std::size_t done = 0;
     const auto start = std::chrono::steady_clock::now();
